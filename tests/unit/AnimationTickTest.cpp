@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "water/AnimationTick.h"
+#include "water/WaterField.h"
+
+TEST(AnimationTick, CounterWrapsAfter22767ToOne)
+{
+    EXPECT_EQ(2, AdvanceTickCounter(1));
+    EXPECT_EQ(22767, AdvanceTickCounter(22766));
+    EXPECT_EQ(1, AdvanceTickCounter(22767));
+    EXPECT_EQ(1, AdvanceTickCounter(INT_MAX));
+}
+
+TEST(AnimationTick, FirstFrameTickAt1024x768)
+{
+    WaterField water;
+    water.Create(1024, 768);
+    TickState state;
+    std::vector<uint32_t> source(1024 * 768, 0x123456), output(1024 * 768);
+    ReplayTick(water, state, 1, 1024, 768, source.data(), output.data());
+    EXPECT_EQ(2, state.tickCounter);
+    EXPECT_EQ(22713, state.dropSeed);
+    EXPECT_EQ(1, water.CurrentPage());
+    // x = 11 - 15 = -4 is negative, so AddDrop drew 8375: column 8375 % 1013 + 6 = 277, row 512.
+    EXPECT_EQ(50, water.Page(1)[512 * 1024 + 277]);
+    EXPECT_EQ(50, water.Page(1)[516 * 1024 + 277]);
+    EXPECT_EQ(0, water.Page(1)[517 * 1024 + 277]);
+    EXPECT_EQ(0, water.Page(0)[512 * 1024 + 277]);
+}
+
+TEST(AnimationTick, SecondTickOfTimerThreeDropsWithoutRendering)
+{
+    WaterField water;
+    water.Create(1024, 768);
+    TickState state;
+    std::vector<uint32_t> source(1024 * 768, 0x123456), output(1024 * 768, 0xCAFE);
+    ReplayTick(water, state, 1, 1024, 768, source.data(), output.data());
+    std::vector<uint32_t> afterFirst = output;
+    const DropPosition drop = DrawTickDrop(state = TickState{22713, 3}, 1024, 768);
+    EXPECT_EQ(256, drop.x);
+    EXPECT_EQ(311, drop.y);
+    EXPECT_EQ(14151, state.dropSeed);
+
+    TickState replay{22713, 2};
+    ReplayTick(water, replay, 3, 1024, 768, source.data(), output.data());
+    EXPECT_EQ(3, replay.tickCounter);
+    EXPECT_EQ(14151, replay.dropSeed);
+    EXPECT_EQ(1, water.CurrentPage());
+    EXPECT_EQ(50, water.Page(1)[311 * 1024 + 256]);
+    EXPECT_EQ(afterFirst, output);
+}
+
+TEST(AnimationTick, AnyOtherTimerBehavesLikeTimerTwo)
+{
+    for (uintptr_t id : {uintptr_t{0}, uintptr_t{2}, uintptr_t{3}, uintptr_t{99}, ~uintptr_t{0}}) {
+        WaterField water;
+        water.Create(64, 48);
+        TickState state{500, 22767};
+        ReplayTick(water, state, id, 64, 48, nullptr, nullptr);
+        EXPECT_EQ(1, state.tickCounter);
+        EXPECT_EQ(0, water.CurrentPage());
+        TickState expected{500, 1};
+        DrawTickDrop(expected, 64, 48);
+        EXPECT_EQ(expected.dropSeed, state.dropSeed);
+    }
+}
+
+TEST(AnimationTick, NoSurfacesAndEmptyFieldAreHarmless)
+{
+    WaterField water;
+    TickState state;
+    for (int n = 0; n < 50; ++n)
+        ReplayTick(water, state, n % 3 + 1, 0, 0, nullptr, nullptr);
+    EXPECT_EQ(51, state.tickCounter);
+    water.Create(100, 80);
+    for (int n = 0; n < 50; ++n)
+        ReplayTick(water, state, 1, 100, 80, nullptr, nullptr);
+    SUCCEED();
+}
+
+TEST(AnimationTick, ExtremeScreenSizesDoNotOverflow)
+{
+    TickState state{INT_MAX, 22767};
+    const DropPosition drop = DrawTickDrop(state, INT_MAX, INT_MAX);
+    (void)drop;
+    EXPECT_GE(state.dropSeed, 0);
+    EXPECT_LE(state.dropSeed, 32767);
+}

@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include "water/DropRandom.h"
+
+TEST(DropRandom, CheckValuesAfterSeedOne)
+{
+    DropRandom::Seed(1);
+    EXPECT_EQ(41, DropRandom::Next());
+    EXPECT_EQ(18467, DropRandom::Next());
+}
+
+TEST(DropRandom, CheckValuesAfterSeed102)
+{
+    DropRandom::Seed(102);
+    EXPECT_EQ(371, DropRandom::Next());
+    EXPECT_EQ(22713, DropRandom::Next());
+    EXPECT_EQ(8375, DropRandom::Next());
+    EXPECT_EQ(32063, DropRandom::Next());
+}
+
+TEST(DropRandom, StaysInFifteenBitsOverManyDrawsAndExtremeSeeds)
+{
+    for (uint32_t seed : {0u, 0xFFFFFFFFu, 0x80000000u, 12345u}) {
+        DropRandom::Seed(seed);
+        for (int n = 0; n < 100000; ++n) {
+            const int32_t v = DropRandom::Next();
+            ASSERT_GE(v, 0);
+            ASSERT_LE(v, 32767);
+        }
+    }
+}
