@@ -1,0 +1,147 @@
+#!/usr/bin/env bash
+# Runs one Windows program under wine64 and returns its exit status. Used as the
+# cross-compiling emulator of the win64 build, so ctest calls it as
+#   wine-run.sh PROGRAM.exe [ARGS...]
+#
+# Every build folder gets its own wine prefix (<build>/wine/prefix), made once under a lock,
+# with wine's crash dialog switched off so that a crashing test fails instead of hanging.
+# Runs in the same build folder share one session: one wineserver and, when the caller has
+# no DISPLAY, one Xvfb on a free display. The last run to leave ends both, so parallel ctest
+# jobs never pull the server from under each other.
+#
+# Environment: VELLUMAR_WINE_DIR overrides <build>/wine; VELLUMAR_WINE_SCREEN sets the Xvfb
+# screen (default 1024x768x24).
+set -uo pipefail
+
+if [ $# -lt 1 ]; then
+  echo "usage: wine-run.sh PROGRAM [ARGS...]" >&2
+  exit 2
+fi
+
+WINE64=/usr/lib/wine/wine64
+export WINELOADER=$WINE64
+export WINESERVER=/usr/lib/wine/wineserver64
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# The build folder is the nearest folder above the program that holds CMakeCache.txt.
+find_build_dir() {
+  local dir
+  dir=$(cd "$(dirname "$1")" 2>/dev/null && pwd) || return 1
+  while [ "$dir" != "/" ]; do
+    [ -f "$dir/CMakeCache.txt" ] && { echo "$dir"; return 0; }
+    dir=$(dirname "$dir")
+  done
+  return 1
+}
+
+if [ -n "${VELLUMAR_WINE_DIR:-}" ]; then
+  STATE=$VELLUMAR_WINE_DIR
+else
+  BUILD=$(find_build_dir "$1") || BUILD=$(find_build_dir "$PWD/x") || {
+    echo "wine-run.sh: no build folder above $1; set VELLUMAR_WINE_DIR" >&2
+    exit 2
+  }
+  STATE=$BUILD/wine
+fi
+mkdir -p "$STATE/users"
+export WINEPREFIX=$STATE/prefix
+LOCK=$STATE/lock
+SESSION=$STATE/session   # "DISPLAY XVFB_PID" of the shared Xvfb, when this script started one
+
+pid_alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
+
+# Users whose process has gone (killed by a ctest timeout, say) no longer count.
+live_users() {
+  local n=0 f
+  for f in "$STATE"/users/*; do
+    [ -e "$f" ] || continue
+    if pid_alive "$(basename "$f")"; then n=$((n + 1)); else rm -f "$f"; fi
+  done
+  echo "$n"
+}
+
+start_xvfb() {
+  local fifo pid display
+  fifo=$(mktemp -u "$STATE/displayfd.XXXXXX")
+  mkfifo "$fifo" || return 1
+  # setsid: the server belongs to the session, not to this run's process group.
+  setsid Xvfb -displayfd 3 -screen 0 "${VELLUMAR_WINE_SCREEN:-1024x768x24}" -nolisten tcp -noreset \
+    3>"$fifo" >/dev/null 2>&1 </dev/null &
+  pid=$!
+  display=$(timeout 20 head -n1 "$fifo")
+  rm -f "$fifo"
+  if [ -z "$display" ]; then
+    kill "$pid" 2>/dev/null
+    return 1
+  fi
+  echo ":$display $pid" >"$SESSION"
+}
+
+make_prefix() {
+  [ -f "$WINEPREFIX/.vellumar-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  "$WINE64" wineboot -i >/dev/null 2>&1 || return 1
+  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    >/dev/null 2>&1 || return 1
+  # The registry reaches the disk when the server ends.
+  "$WINESERVER" -w
+  "$WINESERVER" -k 2>/dev/null
+  touch "$WINEPREFIX/.vellumar-ready"
+}
+
+# Join the session (start it when this is the only run), under the lock.
+exec 9>"$LOCK"
+flock 9
+touch "$STATE/users/$$"
+OWN_DISPLAY=${DISPLAY:-}
+if [ -z "$OWN_DISPLAY" ]; then
+  read -r SESSION_DISPLAY SESSION_XVFB <"$SESSION" 2>/dev/null || SESSION_DISPLAY=""
+  if [ -z "$SESSION_DISPLAY" ] || ! pid_alive "${SESSION_XVFB:-}"; then
+    if ! start_xvfb; then
+      echo "wine-run.sh: Xvfb did not start" >&2
+      rm -f "$STATE/users/$$"
+      exit 125
+    fi
+    read -r SESSION_DISPLAY SESSION_XVFB <"$SESSION"
+  fi
+  export DISPLAY=$SESSION_DISPLAY
+fi
+if ! make_prefix; then
+  echo "wine-run.sh: could not create the wine prefix $WINEPREFIX" >&2
+  rm -f "$STATE/users/$$"
+  exit 125
+fi
+flock -u 9
+
+# Leave the session; the last run out ends the wineserver and the Xvfb this script started.
+leave() {
+  flock 9
+  rm -f "$STATE/users/$$"
+  if [ "$(live_users)" -eq 0 ]; then
+    "$WINESERVER" -k 2>/dev/null
+    if [ -f "$SESSION" ]; then
+      read -r _ xvfb_pid <"$SESSION"
+      pid_alive "${xvfb_pid:-}" && kill "$xvfb_pid" 2>/dev/null
+      rm -f "$SESSION"
+    fi
+  fi
+  flock -u 9
+}
+
+child=""
+on_signal() {
+  [ -n "$child" ] && kill "$child" 2>/dev/null
+  leave
+  exit 130
+}
+trap on_signal INT TERM HUP
+
+"$WINE64" "$@" &
+child=$!
+wait "$child"
+status=$?
+child=""
+leave
+exit "$status"

@@ -1,0 +1,3 @@
+#include "framework/CObject.h"
+
+CObject::~CObject() = default;
