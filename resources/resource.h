@@ -8,3 +8,9 @@
 #define IDB_PREVIEW 132        // the picture tiled in the preview box
 
 // Dialog templates, their controls and strings.
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101       // text of the about item on the configure dialog's system menu
+#define IDD_CONFIG 102
+#define IDC_HOME_PAGE 1008
+#define IDC_QUIT 1009
+#define IDC_VERSION_TEXT 1011
