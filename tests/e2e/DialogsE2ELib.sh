@@ -1,0 +1,128 @@
+# Shared by the end-to-end tests of the configure dialog and the installer. Sourced, not run.
+# Each test gets its own Xvfb (on a free display) and runs Windows programs through the wine
+# runner in a wine folder of its own (VELLUMAR_WINE_DIR), so that what it changes in the
+# prefix's registry never meets another test.
+#   WINE_RUN          the wine runner (cmake/wine-run.sh)
+#   VELLUMAR_WINE_DIR the wine folder
+
+XVFB_PID=""
+declare -a STARTED_PIDS=()
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+note() { echo "-- $*"; }
+
+start_display() {
+  local fifo
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/vellumar-displayfd.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 </dev/null &
+  XVFB_PID=$!
+  local display
+  display=$(timeout 20 head -n1 "$fifo")
+  rm -f "$fifo"
+  [ -n "$display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$display"
+}
+
+# Ends what this test started: its programs, the prefix's wineserver, its Xvfb.
+cleanup() {
+  local pid
+  for pid in "${STARTED_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  for pid in "${STARTED_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null
+  done
+  WINEPREFIX="$VELLUMAR_WINE_DIR/prefix" /usr/lib/wine/wineserver64 -k 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null
+  return 0
+}
+
+# Runs a wine program to its end (registry edits and the like); its output is dropped.
+wine_quiet() {
+  "$WINE_RUN" "$@" >/dev/null 2>&1
+}
+
+# The Windows spelling of a Unix path, through wine's Z: drive.
+windows_path() {
+  local path
+  path=$(cd "$1" && pwd)
+  echo "Z:${path//\//\\}"
+}
+
+# Waits up to $2 seconds (default 30) for a visible window whose title is exactly $1 and
+# prints its X id.
+wait_window() {
+  local title=$1 limit=${2:-30} id i
+  for ((i = 0; i < limit * 10; i++)); do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1)
+    if [ -n "$id" ]; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# True when the X window is a direct child of the root window: a top-level window.
+is_top_level() {
+  xwininfo -id "$1" -children 2>/dev/null | grep -q 'Parent window id: .*(the root window)'
+}
+
+# Visible windows on the display, one id a line, sorted.
+visible_windows() {
+  xdotool search --onlyvisible --name '' 2>/dev/null | sort
+}
+
+# Waits up to $2 seconds for process $1 to end; prints its exit status. Fails on timeout.
+wait_exit() {
+  local pid=$1 limit=${2:-20} i
+  for ((i = 0; i < limit * 10; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      local status=0
+      wait "$pid" || status=$?
+      echo "$status"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to $3 seconds (default 15) until the recording program's log $1 holds $2 starts.
+wait_records() {
+  local log=$1 count=$2 limit=${3:-15} i
+  for ((i = 0; i < limit * 10; i++)); do
+    [ -f "$log" ] && [ "$(grep -c '^command: ' "$log")" -ge "$count" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# The command line of the n-th start in a recording program's log, without the line's CR.
+recorded_command() {
+  grep '^command: ' "$1" | sed -n "${2}p" | sed 's/^command: //; s/\r$//'
+}
+
+recorded_directory() {
+  grep '^directory: ' "$1" | sed -n "${2}p" | sed 's/^directory: //; s/\r$//'
+}
+
+# Makes the prefix (the first run of a fresh wine folder shows wine's own progress window),
+# so that what the test watches afterwards is only its programs' doing.
+prepare_prefix() {
+  "$WINE_RUN" cmd.exe /c exit 0 >/dev/null 2>&1 || fail "wine does not run"
+}
+
+# Keeps one wine program running for the whole test, so that the wineserver and wine's
+# desktop stay up between the programs the test starts (each run would start them anew).
+hold_session() {
+  "$WINE_RUN" ping.exe -n 3600 127.0.0.1 >/dev/null 2>&1 &
+  STARTED_PIDS+=("$!")
+}
