@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "water/WaterKernels.h"
+
 // The water surface: two pages of signed 32-bit heights, one per screen pixel,
 // indexed like the bottom-up pixel buffers (row 0 is the bottom row on screen).
 // Border cells of both pages stay 0 for ever.
@@ -26,7 +28,18 @@ public:
 
     // Refracts `source` through page 0 into `output` (interior pixels only), then steps
     // into `currentPage` and flips it. Both buffers hold at least width x height pixels.
+    // Where the water is flat the output pixel is the source pixel; Render remembers which
+    // of those it has already written and does not write them again while it is called with
+    // the same two buffers. Whoever changes those buffers in between calls ForgetOutput.
     void Render(const uint32_t* source, uint32_t* output);
+
+    // The next Render writes every interior pixel it is meant to, as on a first call.
+    void ForgetOutput();
+
+    // The arithmetic used by Step and Render: the same results with every kernel. A kernel
+    // the processor cannot run is replaced by the best one below it. New fields use the best.
+    void SetKernel(WaterKernel wanted);
+    WaterKernel Kernel() const { return kernel; }
 
     int32_t Width() const { return width; }
     int32_t Height() const { return height; }
@@ -34,15 +47,41 @@ public:
     int32_t DampingShift() const { return dampingShift; }
     bool IsEmpty() const { return !pages[0]; }
 
-    int32_t* Page(int32_t page) { return pages[page == 0 ? 0 : 1].get(); }
+    // Heights may be written through this pointer at any time: from then on the field
+    // checks that page for water on every Step instead of trusting what it tracked.
+    int32_t* Page(int32_t page)
+    {
+        const int index = page == 0 ? 0 : 1;
+        pageHandedOut[index] = true;
+        return pages[index].get();
+    }
     const int32_t* Page(int32_t page) const { return pages[page == 0 ? 0 : 1].get(); }
 
 private:
     void Release();
+    void RebuildTracking(int index);
+    void StepAndRefract(int32_t page, int32_t shift, const uint32_t* source, uint32_t* output);
+    void RefractRow(int32_t row, const uint32_t* source, uint32_t* output);
+    void StepRow(int32_t row, int destinationIndex, int32_t shift);
+    uint64_t* LiveRow(int index, int32_t row) { return live[index].get() + static_cast<size_t>(row) * wordsPerRow; }
 
     int32_t width = 0;
     int32_t height = 0;
     int32_t currentPage = 0;
     int32_t dampingShift = 5;
     std::unique_ptr<int32_t[]> pages[2];
+
+    // Calm-water tracking, one bit per chunk of kWaterChunkWidth cells of a row. live: the
+    // chunk may hold a non-zero height (clear bits are certain). flatOutput: the chunk's
+    // interior pixels of the remembered output hold their source pixels unchanged.
+    WaterKernel kernel = BestWaterKernel();
+    const WaterKernelOps* ops = WaterKernelOpsFor(kernel);
+    int32_t chunksPerRow = 0;
+    int32_t wordsPerRow = 0;
+    std::unique_ptr<uint64_t[]> live[2];
+    std::unique_ptr<uint64_t[]> flatOutput;
+    const uint32_t* flatSource = nullptr;
+    const uint32_t* flatTarget = nullptr;
+    bool pageHandedOut[2] = {false, false};
+    bool liveStale[2] = {false, false};
 };

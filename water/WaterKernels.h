@@ -1,0 +1,81 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "water/Int32Wrap.h"
+#include "water/WaterReference.h"
+
+// The arithmetic of `WaterField::Step` and `WaterField::Render` in three flavours that give
+// the same results bit for bit: the plain reference, SSE2 and AVX2.
+enum class WaterKernel { Reference, Sse2, Avx2 };
+
+// The fastest kernel this processor can run.
+WaterKernel BestWaterKernel();
+
+// `wanted`, or the best kernel below it when the processor cannot run it.
+WaterKernel SupportedWaterKernel(WaterKernel wanted);
+
+// The field is tracked in chunks of this many columns of one row: a chunk is either known to
+// be zero or may hold water. Tests use it to place water on chunk edges.
+constexpr int32_t kWaterChunkWidth = 32;
+
+// Row pieces of the two passes, written once per instruction set. Indices are linear cell
+// indices (row * width + column); a piece never includes a border column.
+struct WaterKernelOps {
+    // Steps the interior columns of chunks firstChunk..endChunk - 1 (at most 64) of the row
+    // starting at rowStart. Bit k of the result is set when chunk firstChunk + k holds a
+    // non-zero cell afterwards.
+    uint64_t (*stepChunks)(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
+                           ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift);
+    // Refracts the `count` pixels from index `first` through `heights`.
+    void (*refract)(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t width,
+                    int32_t cells, ptrdiff_t first, ptrdiff_t count);
+    // What refraction through flat water gives: the source pixels with their top byte cleared.
+    void (*copyFlat)(const uint32_t* source, uint32_t* output, ptrdiff_t first, ptrdiff_t count);
+};
+
+// The row pieces for `kernel`; null for the reference, which works on whole fields.
+const WaterKernelOps* WaterKernelOpsFor(WaterKernel kernel);
+
+extern const WaterKernelOps kSse2WaterKernel;
+extern const WaterKernelOps kAvx2WaterKernel;
+
+// Interior columns of chunk `chunk` in a row of `width` cells: [first, end), possibly empty.
+inline void ChunkColumns(int32_t chunk, ptrdiff_t width, ptrdiff_t& first, ptrdiff_t& end)
+{
+    first = static_cast<ptrdiff_t>(chunk) * kWaterChunkWidth;
+    end = first + kWaterChunkWidth;
+    if (first < 1)
+        first = 1;
+    if (end > width - 1)
+        end = width - 1;
+}
+
+// One cell of the propagation step; `shift` is already reduced to 0..31.
+inline int32_t StepCell(const int32_t* neighbours, int32_t previous, ptrdiff_t i, ptrdiff_t width,
+                        int32_t shift)
+{
+    const int32_t* n = neighbours;
+    int32_t s = n[i - width - 1];
+    s = WrapAdd(s, n[i - width]);
+    s = WrapAdd(s, n[i - width + 1]);
+    s = WrapAdd(s, n[i - 1]);
+    s = WrapAdd(s, n[i + 1]);
+    s = WrapAdd(s, n[i + width - 1]);
+    s = WrapAdd(s, n[i + width]);
+    s = WrapAdd(s, n[i + width + 1]);
+    const int32_t v = WrapSub(s >> 2, previous);
+    return v - (v >> shift);
+}
+
+// One pixel of the refraction pass.
+inline void RefractPixel(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t i,
+                         ptrdiff_t width, int32_t cells)
+{
+    const int32_t dx = WrapSub(heights[i], heights[i + 1]);
+    const int32_t dy = WrapSub(heights[i], heights[i + width]);
+    const int32_t w = static_cast<int32_t>(width);
+    const int32_t j = WrapAdd(WrapAdd(static_cast<int32_t>(i), WrapMul(w, dy >> 3)), dx >> 3);
+    if (j > 0 && j < cells)
+        output[i] = ShadePixel(source[j], dx);
+}
