@@ -97,7 +97,7 @@ flock 9
 touch "$STATE/users/$$"
 OWN_DISPLAY=${DISPLAY:-}
 if [ -z "$OWN_DISPLAY" ]; then
-  read -r SESSION_DISPLAY SESSION_XVFB <"$SESSION" 2>/dev/null || SESSION_DISPLAY=""
+  read -r SESSION_DISPLAY SESSION_XVFB 2>/dev/null <"$SESSION" || SESSION_DISPLAY=""
   if [ -z "$SESSION_DISPLAY" ] || ! pid_alive "${SESSION_XVFB:-}"; then
     if ! start_xvfb; then
       echo "wine-run.sh: Xvfb did not start" >&2

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "GdiTestSupport.h"
+#include "imaging/BitmapFile.h"
+#include "imaging/DesktopSnapshot.h"
+#include "imaging/PictureHolder.h"
+#include "imaging/PixelSurface.h"
+
+namespace {
+
+std::string TestFile(const char* name)
+{
+    return TempDirectory() + name;
+}
+
+int32_t DisplayBitCount()
+{
+    HDC screen = ::GetDC(nullptr);
+    const int32_t bits = ::GetDeviceCaps(screen, BITSPIXEL);
+    ::ReleaseDC(nullptr, screen);
+    return bits;
+}
+
+size_t CountTempNames()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((TempDirectory() + "~ex*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    size_t count = 0;
+    do
+        ++count;
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return count;
+}
+
+// Pixel (x, file row k) of a 32-bit file's pixel data.
+uint32_t FilePixel(const std::vector<uint8_t>& file, int32_t width, int32_t x, int32_t row)
+{
+    uint32_t value;
+    std::memcpy(&value, file.data() + kBitmapHeadersSize + (static_cast<size_t>(row) * width + x) * 4, 4);
+    return value & 0x00FFFFFFu;
+}
+
+std::vector<uint8_t> ValidSnapshotBytes(int32_t width, int32_t height)
+{
+    const BitmapHeaders headers = MakeBitmapHeaders(width, height, 32);
+    const auto encoded = EncodeBitmapHeaders(headers);
+    std::vector<uint8_t> bytes(encoded.begin(), encoded.end());
+    bytes.resize(headers.fileSize, 0x40);
+    return bytes;
+}
+
+class DesktopSnapshotTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (DisplayBitCount() != 32)
+            GTEST_SKIP() << "the screen tests expect a 32-bit display";
+        ASSERT_TRUE(screen.IsShown()) << "the pattern window did not reach the screen";
+        width = screen.Width();
+        height = screen.Height();
+    }
+
+    PatternScreen screen;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+} // namespace
+
+TEST_F(DesktopSnapshotTest, FileHoldsTheScreenBottomRowFirstAndIsExactlyBfSizeLong)
+{
+    const std::string path = TestFile("snapshot-capture.bmp");
+    // A longer file at the path must be replaced, not partly overwritten.
+    ASSERT_TRUE(WriteWholeFile(path, std::vector<uint8_t>(static_cast<size_t>(width) * height * 4 + 5000, 0x77)));
+    ASSERT_TRUE(DesktopSnapshot::CaptureToFile(path));
+
+    const std::vector<uint8_t> file = ReadWholeFile(path);
+    const BitmapHeaders expected = MakeBitmapHeaders(width, height, 32);
+    ASSERT_EQ(expected.fileSize, file.size());
+    const auto expectedBytes = EncodeBitmapHeaders(expected);
+    EXPECT_TRUE(std::equal(expectedBytes.begin(), expectedBytes.end(), file.begin())) << "headers";
+    if (width == 1024 && height == 768) {
+        EXPECT_EQ(3145782u, file.size());
+    }
+    for (int32_t row = 0; row < height; ++row)
+        for (int32_t x = 0; x < width; ++x)
+            ASSERT_EQ(PatternPixel(x, height - 1 - row), FilePixel(file, width, x, row))
+                << "file row " << row << ", column " << x;
+    EXPECT_TRUE(DesktopSnapshot::RemoveSnapshot(path));
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(DesktopSnapshotTest, LoadMirroredPutsTheScreensBottomRowOnTop)
+{
+    const std::string path = TestFile("snapshot-mirror.bmp");
+    ASSERT_TRUE(DesktopSnapshot::CaptureToFile(path));
+    CBitmap bitmap;
+    ASSERT_TRUE(DesktopSnapshot::LoadMirrored(path, bitmap));
+    DesktopSnapshot::RemoveSnapshot(path);
+    const std::vector<uint32_t> pixels = ReadBitmap(bitmap);
+    ASSERT_EQ(static_cast<size_t>(width) * height, pixels.size());
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            ASSERT_EQ(PatternPixel(x, height - 1 - y), pixels[static_cast<size_t>(y) * width + x])
+                << "bitmap (" << x << ", " << y << ")";
+}
+
+TEST_F(DesktopSnapshotTest, WholeChainGivesTheDesktopUprightInBottomUpMemory)
+{
+    // What the drawing window does at full-screen creation.
+    const std::string path = DesktopSnapshot::SnapshotPath();
+    ASSERT_FALSE(path.empty());
+    CBitmap snapshotBitmap;
+    ASSERT_TRUE(DesktopSnapshot::CaptureToFile(path));
+    ASSERT_TRUE(DesktopSnapshot::LoadMirrored(path, snapshotBitmap));
+    EXPECT_TRUE(DesktopSnapshot::RemoveSnapshot(path));
+    EXPECT_FALSE(FileExists(path)) << "the picture of the desktop does not stay on disk";
+
+    PictureHolder holder;
+    ASSERT_TRUE(holder.CreateFromBitmap(&snapshotBitmap, nullptr, true));
+    EXPECT_TRUE(snapshotBitmap.IsEmpty());
+    PixelSurface source, output;
+    source.CreateFromPicture(holder, width, height);
+    output.CreateFromPicture(holder, width, height);
+    for (PixelSurface* surface : {&source, &output}) {
+        const uint32_t* pixels = surface->Pixels();
+        ASSERT_NE(nullptr, pixels);
+        for (int32_t row = 0; row < height; ++row)
+            for (int32_t x = 0; x < width; ++x)
+                ASSERT_EQ(PatternPixel(x, height - 1 - row), pixels[static_cast<size_t>(row) * width + x])
+                    << "memory row " << row << ", column " << x;
+    }
+}
+
+TEST(DesktopSnapshot, MirrorTwiceRestoresThePictureInBothDirections)
+{
+    const int32_t width = 13, height = 9;
+    const std::vector<uint32_t> original = PatternPixels(width, height);
+    HBITMAP source = MakeBitmap(width, height, original);
+    for (bool horizontal : {false, true}) {
+        HBITMAP once = DesktopSnapshot::MirrorBitmap(source, horizontal);
+        const std::vector<uint32_t> mirrored = ReadBitmap(once);
+        ASSERT_EQ(original.size(), mirrored.size());
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                const int32_t fromX = horizontal ? width - 1 - x : x;
+                const int32_t fromY = horizontal ? y : height - 1 - y;
+                ASSERT_EQ(original[static_cast<size_t>(fromY) * width + fromX],
+                          mirrored[static_cast<size_t>(y) * width + x])
+                    << (horizontal ? "columns" : "rows") << " (" << x << ", " << y << ")";
+            }
+        HBITMAP twice = DesktopSnapshot::MirrorBitmap(once, horizontal);
+        EXPECT_EQ(original, ReadBitmap(twice)) << (horizontal ? "columns" : "rows");
+        ::DeleteObject(once);
+        ::DeleteObject(twice);
+    }
+    EXPECT_EQ(original, ReadBitmap(source)) << "the source is left as it was";
+    ::DeleteObject(source);
+    EXPECT_EQ(nullptr, DesktopSnapshot::MirrorBitmap(nullptr, false));
+}
+
+TEST(DesktopSnapshot, SnapshotPathLeavesNoTemporaryFileBehind)
+{
+    const size_t before = CountTempNames();
+    const std::string tempName = DesktopSnapshot::MakeTempFileName();
+    ASSERT_FALSE(tempName.empty());
+    EXPECT_TRUE(FileExists(tempName)) << "the platform makes the empty file";
+    EXPECT_NE(std::string::npos, tempName.find("~ex"));
+    ::DeleteFileA(tempName.c_str());
+
+    for (int start = 0; start < 5; ++start) {
+        const std::string path = DesktopSnapshot::SnapshotPath();
+        std::string directory = TempDirectory();
+        directory.pop_back();
+        EXPECT_EQ(directory + "\\cTempPicture.bmp", path);
+    }
+    EXPECT_EQ(before, CountTempNames());
+}
+
+TEST(DesktopSnapshot, WithoutATemporaryNameTheTemporaryDirectoryItselfIsUsed)
+{
+    // A temporary directory that does not exist: the platform can give no name in it.
+    const std::string missing = TempDirectory() + "vellumar-missing-dir\\";
+    {
+        ScopedEnvironment tmp("TMP", missing);
+        ScopedEnvironment temp("TEMP", missing);
+        ASSERT_EQ(missing, TempDirectory()) << "the platform takes TMP as the temporary directory";
+        EXPECT_EQ("", DesktopSnapshot::MakeTempFileName());
+        EXPECT_EQ(missing + "cTempPicture.bmp", DesktopSnapshot::SnapshotPath());
+        // And nothing can be written there: the caller then reads nothing back.
+        EXPECT_FALSE(DesktopSnapshot::CaptureToFile(DesktopSnapshot::SnapshotPath()));
+    }
+    EXPECT_FALSE(DesktopSnapshot::CaptureToFile(""));
+    EXPECT_FALSE(DesktopSnapshot::RemoveSnapshot(""));
+    CBitmap bitmap;
+    EXPECT_FALSE(DesktopSnapshot::LoadMirrored("", bitmap));
+}
+
+TEST(DesktopSnapshot, UnwritableFileIsReportedAndLeftAlone)
+{
+    const std::string path = TestFile("snapshot-locked.bmp");
+    const std::vector<uint8_t> old = ValidSnapshotBytes(8, 8);
+    ASSERT_TRUE(WriteWholeFile(path, old));
+    // Another program holds the file open without sharing.
+    HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_FALSE(DesktopSnapshot::CaptureToFile(path)) << "a capture that wrote nothing is not a success";
+    ::CloseHandle(holder);
+    EXPECT_EQ(old, ReadWholeFile(path));
+    DesktopSnapshot::RemoveSnapshot(path);
+}
+
+TEST(DesktopSnapshot, LoaderNeverSeesAFileTheSaverWouldNotHaveWritten)
+{
+    const std::string path = TestFile("snapshot-hostile.bmp");
+    const std::vector<uint8_t> good = ValidSnapshotBytes(16, 8);
+
+    auto withHeader = [&](size_t offset, uint32_t value) {
+        std::vector<uint8_t> bytes = good;
+        std::memcpy(bytes.data() + offset, &value, 4);
+        return bytes;
+    };
+    std::vector<uint8_t> truncated(good.begin(), good.end() - 1);
+    std::vector<uint8_t> headersOnly(good.begin(), good.begin() + 54);
+    std::vector<uint8_t> tiny(good.begin(), good.begin() + 20);
+    std::vector<uint8_t> eightBit = good;
+    eightBit[28] = 8;
+    const std::pair<const char*, std::vector<uint8_t>> cases[] = {
+        {"truncated by one byte", truncated},
+        {"headers only", headersOnly},
+        {"shorter than the headers", tiny},
+        {"empty", {}},
+        {"pixel offset past the end", withHeader(10, 0x7FFFFFF0u)},
+        {"declared image size past the end", withHeader(34, 0x10000000u)},
+        {"declared file size past the end", withHeader(2, 0x10000000u)},
+        {"height past the end", withHeader(22, 100000u)},
+        {"negative width", withHeader(18, 0xFFFFFFF0u)},
+        {"top-down", withHeader(22, static_cast<uint32_t>(-8))},
+        {"wrong signature", withHeader(0, 0x00364D41u)},
+        {"run-length compressed", withHeader(30, 1u)},
+        {"eight bits without a table", eightBit},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(WriteWholeFile(path, c.second) || c.second.empty()) << c.first;
+        if (c.second.empty()) {
+            HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            ::CloseHandle(file);
+        }
+        CBitmap bitmap;
+        bitmap.Attach(MakeBitmap(2, 2, {0, 0, 0, 0}));
+        EXPECT_FALSE(DesktopSnapshot::LoadMirrored(path, bitmap)) << c.first;
+        EXPECT_TRUE(bitmap.IsEmpty()) << c.first;
+    }
+
+    ASSERT_TRUE(WriteWholeFile(path, good));
+    CBitmap bitmap;
+    EXPECT_TRUE(DesktopSnapshot::LoadMirrored(path, bitmap));
+    EXPECT_EQ(16, BitmapSize(bitmap).cx);
+    EXPECT_EQ(8, BitmapSize(bitmap).cy);
+    EXPECT_EQ(std::vector<uint32_t>(16 * 8, 0x404040u), ReadBitmap(bitmap));
+    DesktopSnapshot::RemoveSnapshot(path);
+    EXPECT_FALSE(DesktopSnapshot::LoadMirrored(path, bitmap)) << "missing file";
+    EXPECT_TRUE(bitmap.IsEmpty());
+}

@@ -1,0 +1,203 @@
+#include "GdiTestSupport.h"
+
+#include <cstring>
+
+uint32_t PatternPixel(int32_t x, int32_t y)
+{
+    const uint32_t red = static_cast<uint32_t>(x) & 0xFFu;
+    const uint32_t green = static_cast<uint32_t>(y) & 0xFFu;
+    const uint32_t blue = ((static_cast<uint32_t>(x) >> 8) & 0x0Fu) | ((static_cast<uint32_t>(y) >> 8) & 0x0Fu) << 4;
+    return red << 16 | green << 8 | blue;
+}
+
+std::vector<uint32_t> PatternPixels(int32_t width, int32_t height)
+{
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * width + x] = PatternPixel(x, y);
+    return pixels;
+}
+
+namespace {
+
+BITMAPINFO TopDown32(int32_t width, int32_t height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+const char* const kPatternClass = "VellumarTestPattern";
+
+} // namespace
+
+HBITMAP MakeBitmap(int32_t width, int32_t height, const std::vector<uint32_t>& pixels)
+{
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
+    BITMAPINFO info = TopDown32(width, height);
+    ::SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+SIZE BitmapSize(HBITMAP bitmap)
+{
+    BITMAP description{};
+    if (!bitmap || ::GetObjectA(bitmap, sizeof(description), &description) != sizeof(description))
+        return {0, 0};
+    return {description.bmWidth, description.bmHeight};
+}
+
+std::vector<uint32_t> ReadBitmap(HBITMAP bitmap)
+{
+    const SIZE size = BitmapSize(bitmap);
+    if (size.cx <= 0 || size.cy <= 0)
+        return {};
+    std::vector<uint32_t> pixels(static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy));
+    BITMAPINFO info = TopDown32(size.cx, size.cy);
+    HDC screen = ::GetDC(nullptr);
+    const int lines = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (lines != size.cy)
+        return {};
+    for (uint32_t& pixel : pixels)
+        pixel &= 0x00FFFFFFu;
+    return pixels;
+}
+
+bool IsLiveGdiObject(HGDIOBJ object)
+{
+    return ::GetObjectType(object) != 0;
+}
+
+PatternScreen::PatternScreen()
+{
+    width = ::GetSystemMetrics(SM_CXSCREEN);
+    height = ::GetSystemMetrics(SM_CYSCREEN);
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kPatternClass;
+    ::RegisterClassA(&windowClass); // fails harmlessly when already registered
+    window = ::CreateWindowExA(WS_EX_TOPMOST, kPatternClass, "pattern", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
+                               nullptr, nullptr, windowClass.hInstance, nullptr);
+    ::UpdateWindow(window);
+    // Let the window reach the display: pump messages until the screen shows the pattern.
+    for (int attempt = 0; attempt < 100 && !IsShown(); ++attempt) {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        ::Sleep(50);
+    }
+}
+
+PatternScreen::~PatternScreen()
+{
+    if (window)
+        ::DestroyWindow(window);
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        ::DispatchMessageA(&message);
+}
+
+LRESULT CALLBACK PatternScreen::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = ::BeginPaint(window, &paint);
+        RECT client;
+        ::GetClientRect(window, &client);
+        const std::vector<uint32_t> pixels = PatternPixels(client.right, client.bottom);
+        BITMAPINFO info = TopDown32(client.right, client.bottom);
+        ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(client.right), static_cast<DWORD>(client.bottom), 0, 0, 0,
+                            static_cast<UINT>(client.bottom), pixels.data(), &info, DIB_RGB_COLORS);
+        ::EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND)
+        return 1;
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool PatternScreen::IsShown() const
+{
+    if (!window)
+        return false;
+    // Three corners and the middle are enough to know the window is on the screen.
+    HDC screen = ::GetDC(nullptr);
+    const POINT probes[] = {{0, 0}, {width - 1, 0}, {0, height - 1}, {width - 1, height - 1}, {width / 2, height / 3}};
+    bool shown = true;
+    for (const POINT& probe : probes) {
+        const COLORREF color = ::GetPixel(screen, probe.x, probe.y);
+        const uint32_t expected = PatternPixel(probe.x, probe.y);
+        const COLORREF expectedColor = RGB(expected >> 16 & 0xFF, expected >> 8 & 0xFF, expected & 0xFF);
+        shown = shown && color == expectedColor;
+    }
+    ::ReleaseDC(nullptr, screen);
+    return shown;
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return {};
+    LARGE_INTEGER length{};
+    std::vector<uint8_t> bytes;
+    if (::GetFileSizeEx(file, &length) && length.QuadPart > 0) {
+        bytes.resize(static_cast<size_t>(length.QuadPart));
+        DWORD read = 0;
+        if (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
+            bytes.clear();
+    }
+    ::CloseHandle(file);
+    return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    ::CloseHandle(file);
+    return ok;
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string TempDirectory()
+{
+    char buffer[MAX_PATH] = {};
+    const DWORD length = ::GetTempPathA(MAX_PATH, buffer);
+    return length > 0 && length < MAX_PATH ? std::string(buffer) : std::string();
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name(name)
+{
+    char buffer[32768];
+    const DWORD length = ::GetEnvironmentVariableA(name, buffer, sizeof(buffer));
+    hadPrevious = length > 0 && length < sizeof(buffer);
+    if (hadPrevious)
+        previous.assign(buffer, length);
+    ::SetEnvironmentVariableA(name, value.c_str());
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    ::SetEnvironmentVariableA(name.c_str(), hadPrevious ? previous.c_str() : nullptr);
+}

@@ -1,0 +1,72 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Helpers shared by the GDI tests: known pictures, reading bitmaps back, and a full-screen
+// window of our own that shows a known picture, since a screen device context under wine
+// reads wine's own windows reliably.
+
+// A pixel 0x00RRGGBB that differs for every (x, y) with x, y < 4096.
+uint32_t PatternPixel(int32_t x, int32_t y);
+
+// `width` x `height` pattern pixels, top row first.
+std::vector<uint32_t> PatternPixels(int32_t width, int32_t height);
+
+// A screen-compatible bitmap holding `pixels` (0x00RRGGBB, top row first); the caller owns it.
+HBITMAP MakeBitmap(int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
+
+// The bitmap's pixels as 0x00RRGGBB, top row first; empty when it cannot be read.
+std::vector<uint32_t> ReadBitmap(HBITMAP bitmap);
+
+// Width and height of a bitmap, {0, 0} when it is none.
+SIZE BitmapSize(HBITMAP bitmap);
+
+// Whether the handle still names a GDI object.
+bool IsLiveGdiObject(HGDIOBJ object);
+
+// A top-most popup covering the whole screen and painting PatternPixel at every screen
+// pixel. Destroyed with the object.
+class PatternScreen {
+public:
+    PatternScreen();
+    ~PatternScreen();
+    PatternScreen(const PatternScreen&) = delete;
+    PatternScreen& operator=(const PatternScreen&) = delete;
+
+    // Whether the screen, read through a screen device context, shows the pattern.
+    bool IsShown() const;
+    int32_t Width() const { return width; }
+    int32_t Height() const { return height; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND window = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Reads a whole file; empty when it cannot be read.
+std::vector<uint8_t> ReadWholeFile(const std::string& path);
+bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+bool FileExists(const std::string& path);
+
+// The platform's temporary directory, ending in a backslash.
+std::string TempDirectory();
+
+// Sets an environment variable for the rest of the scope, then restores it.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::string& value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+private:
+    std::string name;
+    std::string previous;
+    bool hadPrevious = false;
+};
