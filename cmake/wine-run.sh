@@ -10,7 +10,8 @@
 # jobs never pull the server from under each other.
 #
 # Environment: VELLUMAR_WINE_DIR overrides <build>/wine; VELLUMAR_WINE_SCREEN sets the Xvfb
-# screen (default 1024x768x24).
+# screen (default 1024x768x24); VELLUMAR_WINE_FILE_LIMIT_KB limits the size of the files the
+# program can write, as a full disk would.
 set -uo pipefail
 
 if [ $# -lt 1 ]; then
@@ -138,7 +139,15 @@ on_signal() {
 }
 trap on_signal INT TERM HUP
 
-"$WINE64" "$@" &
+if [ -n "${VELLUMAR_WINE_FILE_LIMIT_KB:-}" ]; then
+  # A full disk, for tests of partly written files: the program's writes stop at the limit
+  # and fail (EFBIG, SIGXFSZ ignored). The wineserver is started first so that the registry
+  # it saves is not limited.
+  "$WINESERVER" -p 5
+  ( ulimit -f "$VELLUMAR_WINE_FILE_LIMIT_KB" && trap '' XFSZ && exec "$WINE64" "$@" ) &
+else
+  "$WINE64" "$@" &
+fi
 child=$!
 wait "$child"
 status=$?

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -267,4 +268,24 @@ TEST(DesktopSnapshot, LoaderNeverSeesAFileTheSaverWouldNotHaveWritten)
     DesktopSnapshot::RemoveSnapshot(path);
     EXPECT_FALSE(DesktopSnapshot::LoadMirrored(path, bitmap)) << "missing file";
     EXPECT_TRUE(bitmap.IsEmpty());
+}
+
+// Run by the windows_snapshot_disk_full test, whose runner lets the program write files of
+// at most VELLUMAR_WINE_FILE_LIMIT_KB kilobytes, as a disk that fills part-way would.
+TEST(DesktopSnapshotDiskFull, PartlyWrittenFileIsReportedAndRemoved)
+{
+    char limit[32] = {};
+    if (::GetEnvironmentVariableA("VELLUMAR_WINE_FILE_LIMIT_KB", limit, sizeof(limit)) == 0)
+        GTEST_SKIP() << "runs only with a file size limit";
+    const uint64_t limitBytes = std::strtoull(limit, nullptr, 10) * 1024;
+    const uint64_t fileBytes = MakeBitmapHeaders(::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                                                 DisplayBitCount()).fileSize;
+    ASSERT_GT(fileBytes, limitBytes) << "the snapshot must not fit under the limit";
+
+    const std::string path = TestFile("snapshot-disk-full.bmp");
+    ASSERT_TRUE(WriteWholeFile(path, ValidSnapshotBytes(8, 8))) << "small files still fit";
+    EXPECT_FALSE(DesktopSnapshot::CaptureToFile(path));
+    EXPECT_FALSE(FileExists(path)) << "neither the part nor the earlier snapshot stays to be read back";
+    CBitmap bitmap;
+    EXPECT_FALSE(DesktopSnapshot::LoadMirrored(path, bitmap));
 }
