@@ -80,14 +80,15 @@ visible_windows() {
   xdotool search --onlyvisible --name '' 2>/dev/null | sort
 }
 
-# Waits up to $2 seconds for process $1 to end; prints its exit status. Fails on timeout.
+# Waits up to $2 seconds (default 20) for process $1, a child of this shell, to end, and
+# leaves its exit status in EXIT_STATUS. Fails (returns 1) on timeout.
+EXIT_STATUS=""
 wait_exit() {
   local pid=$1 limit=${2:-20} i
   for ((i = 0; i < limit * 10; i++)); do
     if ! kill -0 "$pid" 2>/dev/null; then
-      local status=0
-      wait "$pid" || status=$?
-      echo "$status"
+      EXIT_STATUS=0
+      wait "$pid" || EXIT_STATUS=$?
       return 0
     fi
     sleep 0.1
@@ -114,15 +115,14 @@ recorded_directory() {
   grep '^directory: ' "$1" | sed -n "${2}p" | sed 's/^directory: //; s/\r$//'
 }
 
-# Makes the prefix (the first run of a fresh wine folder shows wine's own progress window),
-# so that what the test watches afterwards is only its programs' doing.
-prepare_prefix() {
-  "$WINE_RUN" cmd.exe /c exit 0 >/dev/null 2>&1 || fail "wine does not run"
-}
-
-# Keeps one wine program running for the whole test, so that the wineserver and wine's
-# desktop stay up between the programs the test starts (each run would start them anew).
-hold_session() {
+# Starts the test's wine session and keeps it up: one wine program runs for the whole test,
+# so that the wineserver and wine's desktop stay up between the programs the test starts
+# (each run would start them anew). The first run in a fresh wine folder makes the prefix and
+# shows wine's own progress window meanwhile; the next run waits for it, so what the test
+# watches afterwards is only its programs' doing. Without a window manager, wine's windows are
+# made unmanaged: a managed window waits for a manager that never answers whenever it hides.
+start_wine_session() {
   "$WINE_RUN" ping.exe -n 3600 127.0.0.1 >/dev/null 2>&1 &
   STARTED_PIDS+=("$!")
+  wine_quiet reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || fail "wine does not run"
 }

@@ -16,15 +16,14 @@ EXPECTED='rundll32.exe desk.cpl,InstallScreenSaver vellumar.scr'
 
 trap cleanup EXIT
 start_display
-prepare_prefix
-hold_session
+start_wine_session
 
 # Runs the installer from folder $1 with the remaining arguments, watching the display while
 # it runs; checks status, the one new start and its command line and directory.
 check_run() {
   local from=$1
   shift
-  local before runs_before pid status windows
+  local before runs_before pid windows
   runs_before=0
   [ -f "$LOG" ] && runs_before=$(grep -c '^command: ' "$LOG")
   before=$(visible_windows)
@@ -39,8 +38,8 @@ check_run() {
     sleep 0.05
   done
   [ -z "$windows" ] || fail "the installer showed a window: $(for w in $windows; do xdotool getwindowname "$w"; done)"
-  status=$(wait_exit "$pid" 30) || fail "the installer did not end"
-  [ "$status" -eq 0 ] || fail "exit status $status with arguments '$*'"
+  wait_exit "$pid" 30 || fail "the installer did not end"
+  [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS with arguments '$*'"
   wait_records "$LOG" $((runs_before + 1)) || fail "rundll32.exe was not started (arguments '$*')"
   sleep 0.5
   [ "$(grep -c '^command: ' "$LOG")" -eq $((runs_before + 1)) ] || fail "more than one start"
