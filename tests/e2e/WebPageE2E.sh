@@ -84,4 +84,23 @@ note "ok: first value not the default value"
 wine_quiet reg delete "$KEY" /f
 press_home_page ''
 note "ok: no key, nothing started"
+
+# The Windows 95 family (wine reports it when told to for this program): the button ends the
+# dialog, and with it the program, and still opens the page.
+wine_quiet reg add 'HKCU\Software\Wine\AppDefaults\Vellumar.scr' /v Version /d win98 /f || fail "reg add"
+set_command '' "$BROWSER "
+rm -f "$LOG"
+"$WINE_RUN" "$SAVER" /c &
+pid=$!
+STARTED_PIDS+=("$pid")
+window=$(wait_window "$TITLE" 40) || fail "no configure dialog (Windows 98)"
+sleep 0.3
+xdotool windowfocus --sync "$window" 2>/dev/null
+xdotool key --clearmodifiers Return
+wait_exit "$pid" 20 || fail "the dialog stayed open after the home-page button on Windows 98"
+[ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS on Windows 98"
+wait_records "$LOG" 1 || fail "nothing started on Windows 98"
+[ "$(recorded_command "$LOG" 1)" = "$BROWSER $ADDRESS" ] || fail "started '$(recorded_command "$LOG" 1)' on Windows 98"
+wine_quiet reg delete 'HKCU\Software\Wine\AppDefaults\Vellumar.scr' /f
+note "ok: Windows 98 closes the dialog and opens the page"
 echo "web page: all checks passed"
