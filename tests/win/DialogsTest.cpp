@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <functional>
 #include <stdexcept>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "DialogScript.h"
 #include "framework/CDialog.h"
