@@ -1,56 +1,126 @@
+// Per-frame cost of the saver's water at three screen sizes, against the cost of merely moving
+// the bytes the two passes must touch.
+//
+// A frame is what happens every 60 ms under the standard schedule: the tick of timer 1 (one
+// Render with its Step and a drop), the tick of timer 3 (a drop) and the ticks of timer 2 (a
+// drop every 170 ms) that fell due since the last frame. Each run starts from 200 frames of
+// warm-up and times the frames that follow, one frame per iteration.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "water/AnimationTick.h"
 #include "water/WaterField.h"
+#include "water/WaterKernels.h"
 
 namespace {
 
-// A field with the ripples of a few hundred ticks of the saver's standard timers.
-struct RippledScene {
+constexpr int kWarmUpFrames = 200;
+constexpr int kTimedFrames = 300;
+
+struct Size {
+    int32_t width;
+    int32_t height;
+};
+
+const Size kSizes[] = {{1024, 768}, {1920, 1080}, {3840, 2160}};
+
+// Seconds of CPU per frame, by size and by what was measured, for the summary.
+std::map<std::pair<int32_t, int32_t>, std::map<std::string, double>> results;
+
+struct Scene {
     WaterField water;
     TickState state;
     std::vector<uint32_t> source;
     std::vector<uint32_t> output;
+    int32_t width;
+    int32_t height;
+    int32_t now = 0;
 
-    RippledScene(int32_t width, int32_t height)
-        : source(static_cast<size_t>(width) * height), output(static_cast<size_t>(width) * height)
+    Scene(int32_t w, int32_t h) : source(static_cast<size_t>(w) * h), width(w), height(h)
     {
+        // A busy picture; its content does not change the cost.
         for (size_t i = 0; i < source.size(); ++i)
             source[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFF;
         output = source;
         water.Create(width, height);
-        for (int frame = 1; frame <= 300; ++frame) {
-            const int time = frame * 60;
-            ReplayTick(water, state, 1, width, height, source.data(), output.data());
-            if (time / 170 != (time - 60) / 170)
-                ReplayTick(water, state, 2, width, height, source.data(), output.data());
-            ReplayTick(water, state, 3, width, height, source.data(), output.data());
+    }
+
+    void Frame()
+    {
+        now += 60;
+        const int32_t previous = now - 60;
+        // Timer 2 ticks that fell due strictly between the frames, then the frame's own ticks
+        // in identifier order (timer 2 comes between 1 and 3 when it falls on the frame).
+        for (int32_t due = (previous / 170 + 1) * 170; due < now; due += 170)
+            ReplayTick(water, state, 2, width, height, source.data(), output.data());
+        ReplayTick(water, state, 1, width, height, source.data(), output.data());
+        if (now % 170 == 0)
+            ReplayTick(water, state, 2, width, height, source.data(), output.data());
+        ReplayTick(water, state, 3, width, height, source.data(), output.data());
+    }
+};
+
+void Record(const Size& size, const std::string& what, double secondsPerFrame)
+{
+    results[{size.width, size.height}][what] = secondsPerFrame;
+}
+
+void BM_Frame(benchmark::State& st, Size size, WaterKernel kernel, std::string label)
+{
+    Scene scene(size.width, size.height);
+    // The warm-up runs the fastest kernel: every kernel reaches the same state.
+    for (int frame = 0; frame < kWarmUpFrames; ++frame)
+        scene.Frame();
+    scene.water.SetKernel(kernel);
+    if (scene.water.Kernel() != kernel) {
+        st.SkipWithError("this processor cannot run the kernel");
+        return;
+    }
+    for (auto _ : st) {
+        scene.Frame();
+        benchmark::DoNotOptimize(scene.output.data());
+        benchmark::ClobberMemory();
+    }
+    st.SetItemsProcessed(st.iterations());
+    st.SetLabel(label);
+}
+
+// Stores the per-frame CPU time of each run once Google Benchmark has measured it.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations == 0 || run.run_type != Run::RT_Iteration)
+                continue;
+            const std::string name = run.run_name.function_name;
+            for (const Size& size : kSizes) {
+                const std::string suffix = "/" + std::to_string(size.width) + "x" + std::to_string(size.height);
+                if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                    name.find(suffix + "/") == std::string::npos) {
+                    const std::string what = name.substr(0, name.size() - suffix.size());
+                    Record(size, what, run.cpu_accumulated_time / static_cast<double>(run.iterations));
+                }
+            }
         }
     }
 };
 
-void BM_Render(benchmark::State& st)
+// The memory floor: the two passes must read and write at least 24 bytes per pixel together
+// (the heights of both pages read, one page written, a source pixel read and an output pixel
+// written); moving 12 bytes per pixel from one buffer to another moves 24 bytes.
+void BM_MemoryFloor(benchmark::State& st, Size size)
 {
-    const int32_t width = static_cast<int32_t>(st.range(0));
-    const int32_t height = static_cast<int32_t>(st.range(1));
-    RippledScene scene(width, height);
-    for (auto _ : st) {
-        scene.water.Render(scene.source.data(), scene.output.data());
-        benchmark::DoNotOptimize(scene.output.data());
-        benchmark::ClobberMemory();
-    }
-    st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * width * height * 24);
-}
-
-// The memory floor: the two passes must at least read and write 24 bytes per pixel
-// (three height pages' worth of reads and writes, a source read and an output write).
-void BM_MemoryFloor(benchmark::State& st)
-{
-    const size_t pixels = static_cast<size_t>(st.range(0)) * static_cast<size_t>(st.range(1));
-    std::vector<uint8_t> from(pixels * 12, 1), to(pixels * 12, 0);
+    const size_t pixels = static_cast<size_t>(size.width) * static_cast<size_t>(size.height);
+    std::vector<uint8_t> from(pixels * 12, 1);
+    std::vector<uint8_t> to(pixels * 12, 0);
     for (auto _ : st) {
         std::memcpy(to.data(), from.data(), to.size());
         benchmark::DoNotOptimize(to.data());
@@ -59,12 +129,67 @@ void BM_MemoryFloor(benchmark::State& st)
     st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * static_cast<int64_t>(pixels) * 24);
 }
 
-void Sizes(benchmark::internal::Benchmark* b)
+void RegisterAll()
 {
-    b->Args({1024, 768})->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMillisecond);
+    for (const Size& size : kSizes) {
+        const std::string suffix = "/" + std::to_string(size.width) + "x" + std::to_string(size.height);
+        benchmark::RegisterBenchmark(("MemoryFloor" + suffix).c_str(), BM_MemoryFloor, size)
+            ->Unit(benchmark::kMillisecond);
+        const std::pair<const char*, WaterKernel> kernels[] = {
+            {"Scalar", WaterKernel::Reference}, {"SSE2", WaterKernel::Sse2}, {"AVX2", WaterKernel::Avx2}};
+        for (const auto& [name, kernel] : kernels) {
+            benchmark::RegisterBenchmark(("Frame" + std::string(name) + suffix).c_str(), BM_Frame, size, kernel,
+                                         kernel == BestWaterKernel() ? "fast (chosen at run time)" : "")
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(kTimedFrames);
+        }
+    }
+}
+
+void PrintSummary()
+{
+    const char* fastName = BestWaterKernel() == WaterKernel::Avx2 ? "FrameAVX2" : "FrameSSE2";
+    std::printf("\nPer frame (CPU ms), %d frames after %d of warm-up; ratios of the fast kernel (%s):\n",
+                kTimedFrames, kWarmUpFrames, fastName + 5);
+    std::printf("%-10s %9s %9s %9s %9s %12s %12s\n", "size", "floor", "scalar", "SSE2", "AVX2", "fast/floor",
+                "scalar/fast");
+    for (const Size& size : kSizes) {
+        auto found = results.find({size.width, size.height});
+        if (found == results.end())
+            continue;
+        const auto& r = found->second;
+        const auto ms = [&](const char* what) {
+            auto it = r.find(what);
+            return it == r.end() ? -1.0 : it->second * 1e3;
+        };
+        const double floor = ms("MemoryFloor");
+        const double scalar = ms("FrameScalar");
+        const double fast = ms(fastName);
+        const std::string label = std::to_string(size.width) + "x" + std::to_string(size.height);
+        std::printf("%-10s %9.3f %9.3f %9.3f %9.3f", label.c_str(), floor, scalar, ms("FrameSSE2"), ms("FrameAVX2"));
+        if (floor > 0 && fast > 0)
+            std::printf(" %12.2f", fast / floor);
+        else
+            std::printf(" %12s", "-");
+        if (scalar > 0 && fast > 0)
+            std::printf(" %12.1f", scalar / fast);
+        else
+            std::printf(" %12s", "-");
+        std::printf("\n");
+    }
 }
 
 } // namespace
 
-BENCHMARK(BM_Render)->Apply(Sizes);
-BENCHMARK(BM_MemoryFloor)->Apply(Sizes);
+int main(int argc, char** argv)
+{
+    RegisterAll();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}

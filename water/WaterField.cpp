@@ -32,8 +32,8 @@ void WaterField::Release()
 {
     pages[0].reset();
     pages[1].reset();
-    live[0].reset();
-    live[1].reset();
+    water[0].reset();
+    water[1].reset();
     flatOutput.reset();
     width = 0;
     height = 0;
@@ -41,7 +41,7 @@ void WaterField::Release()
     wordsPerRow = 0;
     ForgetOutput();
     pageHandedOut[0] = pageHandedOut[1] = false;
-    liveStale[0] = liveStale[1] = false;
+    waterStale[0] = waterStale[1] = false;
 }
 
 void WaterField::Create(int32_t newWidth, int32_t newHeight)
@@ -60,9 +60,9 @@ void WaterField::Create(int32_t newWidth, int32_t newHeight)
     try {
         pages[0].reset(new int32_t[static_cast<size_t>(cells)]());
         pages[1].reset(new int32_t[static_cast<size_t>(cells)]());
-        // Both pages start flat: no chunk is live, and no output pixel is known yet.
-        live[0].reset(new uint64_t[trackingWords]());
-        live[1].reset(new uint64_t[trackingWords]());
+        // Both pages start flat: no chunk holds water, and no output pixel is known yet.
+        water[0].reset(new uint64_t[3 * trackingWords]());
+        water[1].reset(new uint64_t[3 * trackingWords]());
         flatOutput.reset(new uint64_t[trackingWords]());
     } catch (const std::bad_alloc&) {
         Release();
@@ -79,7 +79,7 @@ void WaterField::SetKernel(WaterKernel wanted)
     kernel = SupportedWaterKernel(wanted);
     ops = WaterKernelOpsFor(kernel);
     // The reference kernel keeps no tracking, so whatever was tracked may be out of date.
-    liveStale[0] = liveStale[1] = true;
+    waterStale[0] = waterStale[1] = true;
     ForgetOutput();
 }
 
@@ -119,12 +119,15 @@ void WaterField::AddDrop(int32_t x, int32_t y, int32_t radius, int32_t amount, i
     const int64_t endColumn = std::min(r, width - 1 - cx);
     int32_t* target = pages[page == 0 ? 0 : 1].get();
     if (firstRow < endRow && firstColumn < endColumn) {
+        // Every chunk the disc's box touches may hold water now, in any of its columns.
         const int64_t firstChunk = (cx + firstColumn) / kWaterChunkWidth;
         const int64_t lastChunk = (cx + endColumn - 1) / kWaterChunkWidth;
         for (int64_t row = cy + firstRow; row < cy + endRow; ++row) {
-            uint64_t* bits = LiveRow(page == 0 ? 0 : 1, static_cast<int32_t>(row));
-            for (int64_t chunk = firstChunk; chunk <= lastChunk; ++chunk)
-                bits[chunk / 64] |= uint64_t{1} << (chunk % 64);
+            uint64_t* bits = WaterRow(page == 0 ? 0 : 1, static_cast<int32_t>(row));
+            for (int64_t chunk = firstChunk; chunk <= lastChunk; ++chunk) {
+                for (int kind = 0; kind < 3; ++kind)
+                    bits[kind * wordsPerRow + chunk / 64] |= uint64_t{1} << (chunk % 64);
+            }
         }
     }
     for (int64_t i = firstRow; i < endRow; ++i) {
@@ -187,8 +190,8 @@ void WaterField::RebuildTracking(int index)
 {
     const int32_t* cells = pages[index].get();
     for (int32_t row = 0; row < height; ++row) {
-        uint64_t* bits = LiveRow(index, row);
-        std::fill_n(bits, wordsPerRow, uint64_t{0});
+        uint64_t* bits = WaterRow(index, row);
+        std::fill_n(bits, 3 * wordsPerRow, uint64_t{0});
         const int32_t* rowCells = cells + static_cast<size_t>(row) * width;
         for (int32_t chunk = 0; chunk < chunksPerRow; ++chunk) {
             const int32_t first = chunk * kWaterChunkWidth;
@@ -196,11 +199,17 @@ void WaterField::RebuildTracking(int index)
             int32_t any = 0;
             for (int32_t c = first; c < end; ++c)
                 any |= rowCells[c];
+            const uint64_t bit = uint64_t{1} << (chunk % 64);
+            const int32_t word = chunk / 64;
             if (any != 0)
-                bits[chunk / 64] |= uint64_t{1} << (chunk % 64);
+                bits[word] |= bit;
+            if (rowCells[first] != 0)
+                bits[wordsPerRow + word] |= bit;
+            if (end == first + kWaterChunkWidth && rowCells[end - 1] != 0)
+                bits[2 * wordsPerRow + word] |= bit;
         }
     }
-    liveStale[index] = false;
+    waterStale[index] = false;
 }
 
 // Refraction and step in one sweep over the rows, so that each row of heights is still in the
@@ -209,7 +218,7 @@ void WaterField::RebuildTracking(int index)
 void WaterField::StepAndRefract(int32_t page, int32_t shift, const uint32_t* source, uint32_t* output)
 {
     for (int index = 0; index < 2; ++index) {
-        if (pageHandedOut[index] || liveStale[index])
+        if (pageHandedOut[index] || waterStale[index])
             RebuildTracking(index);
     }
     if (width < 3 || height < 3)
@@ -227,18 +236,20 @@ void WaterField::StepAndRefract(int32_t page, int32_t shift, const uint32_t* sou
 
 void WaterField::RefractRow(int32_t row, const uint32_t* source, uint32_t* output)
 {
-    const uint64_t* here = LiveRow(0, row);
-    const uint64_t* above = LiveRow(0, row + 1);
+    // A pixel reads the heights of its own cell, of the cell above and of the cell to its
+    // right, which for the last column of a chunk is the first column of the next chunk.
+    const uint64_t* here = WaterRow(0, row);
+    const uint64_t* hereFirstColumn = here + wordsPerRow;
+    const uint64_t* above = WaterRow(0, row + 1);
     uint64_t* flat = flatOutput.get() + static_cast<size_t>(row) * wordsPerRow;
     const ptrdiff_t rowStart = static_cast<ptrdiff_t>(row) * width;
     const int32_t cells = width * height;
     const int32_t* heights = pages[0].get();
     for (int32_t word = 0; word < wordsPerRow; ++word) {
         const uint64_t valid = ChunkBits(word, chunksPerRow);
-        const uint64_t wet = here[word] | above[word];
-        const uint64_t wetNext = word + 1 < wordsPerRow ? here[word + 1] | above[word + 1] : 0;
-        // A pixel also reads the height to its right, which may lie in the next chunk.
-        const uint64_t refract = (wet | wet >> 1 | wetNext << 63) & valid;
+        const uint64_t nextFirstColumn = word + 1 < wordsPerRow ? hereFirstColumn[word + 1] << 63 : 0;
+        const uint64_t refract =
+            (here[word] | above[word] | hereFirstColumn[word] >> 1 | nextFirstColumn) & valid;
         const uint64_t copy = ~refract & ~flat[word] & valid;
         flat[word] = ~refract & valid;
         const int32_t base = word * 64;
@@ -262,28 +273,38 @@ void WaterField::RefractRow(int32_t row, const uint32_t* source, uint32_t* outpu
 void WaterField::StepRow(int32_t row, int destinationIndex, int32_t shift)
 {
     const int neighbourIndex = destinationIndex ^ 1;
-    uint64_t* bits = LiveRow(destinationIndex, row);
-    const uint64_t* below = LiveRow(neighbourIndex, row - 1);
-    const uint64_t* level = LiveRow(neighbourIndex, row);
-    const uint64_t* above = LiveRow(neighbourIndex, row + 1);
-    const auto wet = [&](int32_t word) {
-        return word >= 0 && word < wordsPerRow ? below[word] | level[word] | above[word] : 0;
+    uint64_t* bits = WaterRow(destinationIndex, row);
+    const uint64_t* below = WaterRow(neighbourIndex, row - 1);
+    const uint64_t* level = WaterRow(neighbourIndex, row);
+    const uint64_t* above = WaterRow(neighbourIndex, row + 1);
+    // Water of the neighbour page in the three rows a cell reads, by kind of bit.
+    const auto near = [&](int kind, int32_t word) {
+        if (word < 0 || word >= wordsPerRow)
+            return uint64_t{0};
+        const int32_t at = kind * wordsPerRow + word;
+        return below[at] | level[at] | above[at];
     };
     int32_t* destination = pages[destinationIndex].get();
     const int32_t* neighbours = pages[neighbourIndex].get();
     const ptrdiff_t rowStart = static_cast<ptrdiff_t>(row) * width;
     for (int32_t word = 0; word < wordsPerRow; ++word) {
-        // A cell reads the neighbour page one column to either side, across chunk edges.
-        const uint64_t near = wet(word);
-        const uint64_t spread = near | near << 1 | near >> 1 | wet(word - 1) >> 63 | wet(word + 1) << 63;
-        const uint64_t work = (bits[word] | spread) & ChunkBits(word, chunksPerRow);
-        uint64_t result = 0;
+        // A cell also reads one column to either side: the last column of the chunk to the
+        // left and the first column of the chunk to the right.
+        const uint64_t fromLeft = near(2, word) << 1 | near(2, word - 1) >> 63;
+        const uint64_t fromRight = near(1, word) >> 1 | near(1, word + 1) << 63;
+        const uint64_t work = (bits[word] | near(0, word) | fromLeft | fromRight) & ChunkBits(word, chunksPerRow);
+        ChunkWater result = {0, 0, 0};
         ForEachRun(work, [&](int first, int end) {
-            result |= ops->stepChunks(destination, neighbours, width, rowStart, word * 64 + first, word * 64 + end, shift)
-                      << first;
+            const ChunkWater run =
+                ops->stepChunks(destination, neighbours, width, rowStart, word * 64 + first, word * 64 + end, shift);
+            result.any |= run.any << first;
+            result.firstColumn |= run.firstColumn << first;
+            result.lastColumn |= run.lastColumn << first;
         });
         // Border cells are not stepped; they can hold water only when written through Page(),
         // and such a page has its bits rebuilt from its data before every step.
-        bits[word] = result;
+        bits[word] = result.any;
+        bits[wordsPerRow + word] = result.firstColumn;
+        bits[2 * wordsPerRow + word] = result.lastColumn;
     }
 }

@@ -63,7 +63,9 @@ private:
     void StepAndRefract(int32_t page, int32_t shift, const uint32_t* source, uint32_t* output);
     void RefractRow(int32_t row, const uint32_t* source, uint32_t* output);
     void StepRow(int32_t row, int destinationIndex, int32_t shift);
-    uint64_t* LiveRow(int index, int32_t row) { return live[index].get() + static_cast<size_t>(row) * wordsPerRow; }
+    // The tracking words of one row of a page: wordsPerRow each of ChunkWater's any,
+    // firstColumn and lastColumn bits, in that order.
+    uint64_t* WaterRow(int index, int32_t row) { return water[index].get() + static_cast<size_t>(row) * 3 * wordsPerRow; }
 
     int32_t width = 0;
     int32_t height = 0;
@@ -71,17 +73,18 @@ private:
     int32_t dampingShift = 5;
     std::unique_ptr<int32_t[]> pages[2];
 
-    // Calm-water tracking, one bit per chunk of kWaterChunkWidth cells of a row. live: the
-    // chunk may hold a non-zero height (clear bits are certain). flatOutput: the chunk's
-    // interior pixels of the remembered output hold their source pixels unchanged.
+    // Calm-water tracking, bits per chunk of kWaterChunkWidth cells of a row. water: the chunk
+    // may hold a non-zero height, in any cell, in its first column, in its last column (clear
+    // bits are certain). flatOutput: the chunk's interior pixels of the remembered output hold
+    // their source pixels unchanged.
     WaterKernel kernel = BestWaterKernel();
     const WaterKernelOps* ops = WaterKernelOpsFor(kernel);
     int32_t chunksPerRow = 0;
     int32_t wordsPerRow = 0;
-    std::unique_ptr<uint64_t[]> live[2];
+    std::unique_ptr<uint64_t[]> water[2];
     std::unique_ptr<uint64_t[]> flatOutput;
     const uint32_t* flatSource = nullptr;
     const uint32_t* flatTarget = nullptr;
     bool pageHandedOut[2] = {false, false};
-    bool liveStale[2] = {false, false};
+    bool waterStale[2] = {false, false};
 };

@@ -19,14 +19,21 @@ WaterKernel SupportedWaterKernel(WaterKernel wanted);
 // be zero or may hold water. Tests use it to place water on chunk edges.
 constexpr int32_t kWaterChunkWidth = 32;
 
+// What a row's chunks hold after a step, one bit per chunk: any water at all, water in the
+// chunk's first column, water in its last column (the columns its neighbours read).
+struct ChunkWater {
+    uint64_t any;
+    uint64_t firstColumn;
+    uint64_t lastColumn;
+};
+
 // Row pieces of the two passes, written once per instruction set. Indices are linear cell
 // indices (row * width + column); a piece never includes a border column.
 struct WaterKernelOps {
     // Steps the interior columns of chunks firstChunk..endChunk - 1 (at most 64) of the row
-    // starting at rowStart. Bit k of the result is set when chunk firstChunk + k holds a
-    // non-zero cell afterwards.
-    uint64_t (*stepChunks)(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
-                           ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift);
+    // starting at rowStart; bit k of the result describes chunk firstChunk + k.
+    ChunkWater (*stepChunks)(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
+                             ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift);
     // Refracts the `count` pixels from index `first` through `heights`.
     void (*refract)(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t width,
                     int32_t cells, ptrdiff_t first, ptrdiff_t count);
@@ -41,6 +48,7 @@ extern const WaterKernelOps kSse2WaterKernel;
 extern const WaterKernelOps kAvx2WaterKernel;
 
 // Interior columns of chunk `chunk` in a row of `width` cells: [first, end), possibly empty.
+// When first or end is clipped, that edge of the chunk is a border column.
 inline void ChunkColumns(int32_t chunk, ptrdiff_t width, ptrdiff_t& first, ptrdiff_t& end)
 {
     first = static_cast<ptrdiff_t>(chunk) * kWaterChunkWidth;
@@ -52,6 +60,33 @@ inline void ChunkColumns(int32_t chunk, ptrdiff_t width, ptrdiff_t& first, ptrdi
 }
 
 // One cell of the propagation step; `shift` is already reduced to 0..31.
+// Water moves little from one row to the next, so the rows a few rows on will need the
+// same columns: asking for them now hides the memory's latency, which the skipped chunks
+// would otherwise keep the processor's own prefetching from hiding. The address is formed
+// as an integer: it may lie past the buffer, which a prefetch tolerates.
+constexpr ptrdiff_t kPrefetchRows = 4;
+
+template <typename Cell>
+inline void PrefetchRowsAhead(const Cell* cell, ptrdiff_t width)
+{
+    const uintptr_t ahead = reinterpret_cast<uintptr_t>(cell) + static_cast<uintptr_t>(kPrefetchRows * width) * sizeof(Cell);
+    __builtin_prefetch(reinterpret_cast<const void*>(ahead));
+}
+
+// Adds the chunk's bits for the cells just stepped in [rowStart + first, rowStart + end).
+inline void NoteChunkWater(ChunkWater& water, uint64_t bit, bool any, const int32_t* row, int32_t chunk,
+                           ptrdiff_t first, ptrdiff_t end)
+{
+    if (!any)
+        return;
+    water.any |= bit;
+    const ptrdiff_t chunkFirst = static_cast<ptrdiff_t>(chunk) * kWaterChunkWidth;
+    if (first == chunkFirst && row[first] != 0)
+        water.firstColumn |= bit;
+    if (end == chunkFirst + kWaterChunkWidth && row[end - 1] != 0)
+        water.lastColumn |= bit;
+}
+
 inline int32_t StepCell(const int32_t* neighbours, int32_t previous, ptrdiff_t i, ptrdiff_t width,
                         int32_t shift)
 {

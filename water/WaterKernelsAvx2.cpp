@@ -82,11 +82,11 @@ AVX2_INLINE void RefractEight(const int32_t* heights, const uint32_t* source, ui
         Store(output + i, _mm256_blendv_epi8(Load(output + i), shaded, inside));
 }
 
-AVX2_ENTRY uint64_t StepChunksAvx2(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
-                                   ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift)
+AVX2_ENTRY ChunkWater StepChunksAvx2(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
+                                     ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift)
 {
     const __m128i shiftV = _mm_cvtsi32_si128(shift);
-    uint64_t live = 0;
+    ChunkWater water = {0, 0, 0};
     for (int32_t chunk = firstChunk; chunk < endChunk; ++chunk) {
         ptrdiff_t first;
         ptrdiff_t end;
@@ -94,6 +94,10 @@ AVX2_ENTRY uint64_t StepChunksAvx2(int32_t* destination, const int32_t* neighbou
         ptrdiff_t i = rowStart + first;
         const ptrdiff_t stop = rowStart + end;
         __m256i any = _mm256_setzero_si256();
+        for (ptrdiff_t line = i; line < stop; line += 16) {
+            PrefetchRowsAhead(destination + line, width);
+            PrefetchRowsAhead(neighbours + line + width, width);
+        }
         for (; i + 8 <= stop; i += 8) {
             const __m256i cells = StepEight(destination, neighbours, i, width, shiftV);
             Store(destination + i, cells);
@@ -104,10 +108,10 @@ AVX2_ENTRY uint64_t StepChunksAvx2(int32_t* destination, const int32_t* neighbou
             destination[i] = StepCell(neighbours, destination[i], i, width, shift);
             anyTail |= destination[i];
         }
-        if (!_mm256_testz_si256(any, any) || anyTail != 0)
-            live |= uint64_t{1} << (chunk - firstChunk);
+        NoteChunkWater(water, uint64_t{1} << (chunk - firstChunk), !_mm256_testz_si256(any, any) || anyTail != 0, destination + rowStart,
+                       chunk, first, end);
     }
-    return live;
+    return water;
 }
 
 AVX2_ENTRY void RefractAvx2(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t width,
@@ -117,6 +121,11 @@ AVX2_ENTRY void RefractAvx2(const int32_t* heights, const uint32_t* source, uint
     const __m256i cellsV = _mm256_set1_epi32(cells);
     ptrdiff_t i = first;
     const ptrdiff_t stop = first + count;
+    for (ptrdiff_t line = i; line < stop; line += 16) {
+        PrefetchRowsAhead(heights + line + width, width);
+        PrefetchRowsAhead(source + line, width);
+        PrefetchRowsAhead(output + line, width);
+    }
     for (; i + 8 <= stop; i += 8)
         RefractEight(heights, source, output, i, width, widthV, cellsV);
     for (; i < stop; ++i)

@@ -106,11 +106,11 @@ SSE2_INLINE void RefractFour(const int32_t* heights, const uint32_t* source, uin
         Store(output + i, _mm_or_si128(_mm_and_si128(inside, shaded), _mm_andnot_si128(inside, Load(output + i))));
 }
 
-SSE2_ENTRY uint64_t StepChunksSse2(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
-                                   ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift)
+SSE2_ENTRY ChunkWater StepChunksSse2(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
+                                     ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift)
 {
     const __m128i shiftV = _mm_cvtsi32_si128(shift);
-    uint64_t live = 0;
+    ChunkWater water = {0, 0, 0};
     for (int32_t chunk = firstChunk; chunk < endChunk; ++chunk) {
         ptrdiff_t first;
         ptrdiff_t end;
@@ -118,6 +118,10 @@ SSE2_ENTRY uint64_t StepChunksSse2(int32_t* destination, const int32_t* neighbou
         ptrdiff_t i = rowStart + first;
         const ptrdiff_t stop = rowStart + end;
         __m128i any = _mm_setzero_si128();
+        for (ptrdiff_t line = i; line < stop; line += 16) {
+            PrefetchRowsAhead(destination + line, width);
+            PrefetchRowsAhead(neighbours + line + width, width);
+        }
         for (; i + 4 <= stop; i += 4) {
             const __m128i cells = StepFour(destination, neighbours, i, width, shiftV);
             Store(destination + i, cells);
@@ -128,10 +132,10 @@ SSE2_ENTRY uint64_t StepChunksSse2(int32_t* destination, const int32_t* neighbou
             destination[i] = StepCell(neighbours, destination[i], i, width, shift);
             anyTail |= destination[i];
         }
-        if (!AllZero(any) || anyTail != 0)
-            live |= uint64_t{1} << (chunk - firstChunk);
+        NoteChunkWater(water, uint64_t{1} << (chunk - firstChunk), !AllZero(any) || anyTail != 0, destination + rowStart,
+                       chunk, first, end);
     }
-    return live;
+    return water;
 }
 
 SSE2_ENTRY void RefractSse2(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t width,
@@ -141,6 +145,11 @@ SSE2_ENTRY void RefractSse2(const int32_t* heights, const uint32_t* source, uint
     const __m128i cellsV = _mm_set1_epi32(cells);
     ptrdiff_t i = first;
     const ptrdiff_t stop = first + count;
+    for (ptrdiff_t line = i; line < stop; line += 16) {
+        PrefetchRowsAhead(heights + line + width, width);
+        PrefetchRowsAhead(source + line, width);
+        PrefetchRowsAhead(output + line, width);
+    }
     for (; i + 4 <= stop; i += 4)
         RefractFour(heights, source, output, i, width, widthV, cellsV);
     for (; i < stop; ++i)
