@@ -1,0 +1,115 @@
+// Plays the display control panel's preview box: a white window of WIDTH x HEIGHT at the
+// screen's top-left corner that starts "SAVER /p HANDLE" with its own handle in unsigned
+// decimal, checks that the saver's window is a visible child covering its client area,
+// destroys itself after HOLD milliseconds and reports how the saver ended.
+//
+//   PreviewHost.exe WIDTH HEIGHT HOLD SAVER
+// Prints "child-covers-host" (or "no-child-covering-host"), then "saver-exit N" (or
+// "saver-running" when it did not end within 10 s after the host went, or
+// "saver-not-started"); exits 0 only when the child was there and the saver ended with 0.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+constexpr UINT_PTR kHoldTimer = 1;
+
+LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER && wParam == kHoldTimer) {
+        KillTimer(window, kHoldTimer);
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: PreviewHost.exe WIDTH HEIGHT HOLD SAVER\n");
+        return 2;
+    }
+    const int width = std::atoi(argv[1]), height = std::atoi(argv[2]);
+    const UINT hold = static_cast<UINT>(std::atoi(argv[3]));
+
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = HostProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "VellumarTestPreviewHost";
+    RegisterClassA(&windowClass);
+    HWND host = CreateWindowExA(0, windowClass.lpszClassName, "Vellumar preview host",
+                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+                                width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (!host)
+        return 3;
+    UpdateWindow(host);
+    // Let the host's own painting reach the screen before the saver paints into it.
+    const DWORD shown = GetTickCount();
+    MSG pending;
+    while (GetTickCount() - shown < 1000) {
+        while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&pending);
+        Sleep(20);
+    }
+
+    const unsigned long handleValue = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(host) & 0xFFFFFFFFu);
+    std::string commandLine = "\"" + std::string(argv[4]) + "\" /p " + std::to_string(handleValue);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::printf("saver-not-started\n");
+        return 4;
+    }
+    std::printf("host %lu\n", handleValue);
+    std::fflush(stdout);
+
+    // The saver's window must be a child covering the host's client area exactly.
+    bool childCovers = false;
+    const DWORD started = GetTickCount();
+    while (!childCovers && GetTickCount() - started < 10000) {
+        while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&pending);
+        HWND child = GetWindow(host, GW_CHILD);
+        DWORD childProcess = 0;
+        if (child)
+            GetWindowThreadProcessId(child, &childProcess);
+        RECT hostClient{}, childRect{};
+        GetClientRect(host, &hostClient);
+        if (child && GetWindowRect(child, &childRect)) {
+            MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&childRect), 2);
+            childCovers = childProcess == process.dwProcessId && EqualRect(&childRect, &hostClient) &&
+                          (GetWindowLongA(child, GWL_STYLE) & (WS_CHILD | WS_VISIBLE)) == (WS_CHILD | WS_VISIBLE);
+        }
+        if (!childCovers)
+            Sleep(20);
+    }
+    std::printf(childCovers ? "child-covers-host\n" : "no-child-covering-host\n");
+    std::fflush(stdout);
+
+    SetTimer(host, kHoldTimer, hold, nullptr);
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0)
+        DispatchMessageA(&message);
+
+    DWORD status = 0;
+    if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {
+        std::printf("saver-running\n");
+        TerminateProcess(process.hProcess, 9);
+        return 5;
+    }
+    GetExitCodeProcess(process.hProcess, &status);
+    std::printf("saver-exit %lu\n", static_cast<unsigned long>(status));
+    return status == 0 && childCovers ? 0 : 1;
+}

@@ -1,0 +1,241 @@
+#!/usr/bin/env bash
+# End to end: the real Vellumar.scr under Xvfb (1024x768x24) and wine64.
+#   SaverE2E.sh WINE_RUN SAVER SHOW_PICTURE PREVIEW_HOST WORK_DIR
+# Full screen over a known picture (snapshot file, upright picture, ripples, animation),
+# the three ways it ends and the mouse event at rest that must not end it, the preview child,
+# preview requests without a usable host, and the time from start to the first frame.
+# Every program it starts, the prefix's wineserver and its Xvfb end with it.
+set -uo pipefail
+
+WINE_RUN=$1
+SAVER=$2
+SHOW_PICTURE=$3
+PREVIEW_HOST=$4
+mkdir -p "$5"
+WORK=$(cd "$5" && pwd)
+CHECK="/usr/bin/python3 $(cd "$(dirname "$0")" && pwd)/saver_check.py"
+WIDTH=1024
+HEIGHT=768
+
+export VELLUMAR_WINE_DIR=${VELLUMAR_WINE_DIR:-$WORK/wine}
+PREFIX=$VELLUMAR_WINE_DIR/prefix
+rm -rf "$WORK/run"
+mkdir -p "$WORK/run"
+RUN=$WORK/run
+
+XVFB_PID=""
+declare -a STARTED_PIDS=()
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+note() { echo "-- $*"; }
+
+cleanup() {
+  local pid
+  for pid in "${STARTED_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  for pid in "${STARTED_PIDS[@]}"; do
+    wait "$pid" 2>/dev/null
+  done
+  WINEPREFIX=$PREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  wait 2>/dev/null
+  return 0
+}
+trap cleanup EXIT
+
+start_display() {
+  local fifo display
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/vellumar-saver-displayfd.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 ${WIDTH}x${HEIGHT}x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 </dev/null &
+  XVFB_PID=$!
+  display=$(timeout 20 head -n1 "$fifo")
+  rm -f "$fifo"
+  [ -n "$display" ] || fail "Xvfb did not start"
+  export DISPLAY=":$display"
+}
+
+windows_path() {
+  local path
+  path=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+  echo "Z:${path//\//\\}"
+}
+
+# Waits up to $2 seconds for our child $1 to end and sets EXIT_STATUS; false on timeout.
+wait_exit() {
+  local pid=$1 limit=${2:-20} i
+  for ((i = 0; i < limit * 10; i++)); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      EXIT_STATUS=0
+      wait "$pid" || EXIT_STATUS=$?
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+screenshot() {
+  import -window root "$RUN/$1.png" && convert "$RUN/$1.png" -depth 8 "rgb:$RUN/$1.rgb"
+}
+
+# Starts the saver in full-screen mode with the pointer resting at the screen's centre,
+# where wine's first mouse-move event reports it; sets SAVER_PID.
+start_full_screen() {
+  xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
+  "$WINE_RUN" "$SAVER" /s >>"$RUN/saver.log" 2>&1 &
+  SAVER_PID=$!
+  STARTED_PIDS+=($SAVER_PID)
+}
+
+# Waits until the saver covers the screen (the screen no longer shows the picture exactly,
+# or the drops have started), then for the mouse event at rest to have come and gone.
+wait_saver_running() {
+  local pid=$1 i
+  for ((i = 0; i < 150; i++)); do
+    kill -0 "$pid" 2>/dev/null || fail "the saver ended by itself"
+    screenshot probe
+    $CHECK desktop "$RUN/probe.rgb" $WIDTH $HEIGHT >/dev/null 2>&1 || break
+    sleep 0.1
+  done
+  sleep 1.5
+  kill -0 "$pid" 2>/dev/null || fail "the saver ended without input (the first mouse event at rest ended it?)"
+}
+
+start_display
+note "display $DISPLAY"
+
+# The known picture as the desktop.
+"$WINE_RUN" "$SHOW_PICTURE" >"$RUN/show-picture.log" 2>&1 &
+PICTURE_PID=$!
+STARTED_PIDS+=($PICTURE_PID)
+deadline=$((SECONDS + 120))  # the first run in a fresh prefix makes the prefix
+while [ $SECONDS -lt $deadline ]; do
+  kill -0 "$PICTURE_PID" 2>/dev/null || fail "the picture program ended: $(cat "$RUN/show-picture.log")"
+  screenshot desktop
+  $CHECK desktop "$RUN/desktop.rgb" $WIDTH $HEIGHT >/dev/null 2>&1 && break
+  sleep 0.1
+done
+$CHECK desktop "$RUN/desktop.rgb" $WIDTH $HEIGHT || fail "the test picture did not come up"
+note "the test picture is the desktop"
+
+TEMP_DIR=$(find "$PREFIX/drive_c/users" -maxdepth 4 -type d \( -name Temp -o -name temp \) | head -n1)
+[ -d "$TEMP_DIR" ] || fail "no temporary directory in the prefix"
+rm -f "$TEMP_DIR"/cTempPicture.bmp "$TEMP_DIR"/~ex*.tmp
+
+# ---- Full screen: snapshot, picture, animation; a one-pixel move ends it.
+$CHECK watch "$TEMP_DIR" "$RUN/kept" 60 >"$RUN/watch.log" 2>&1 &
+WATCHER=$!
+STARTED_PIDS+=($WATCHER)
+for ((i = 0; i < 100; i++)); do grep -q watching "$RUN/watch.log" && break; sleep 0.1; done
+
+start_full_screen
+for ((i = 0; i < 200; i++)); do grep -q '^delete cTempPicture.bmp' "$RUN/watch.log" && break; sleep 0.1; done
+sleep 1
+screenshot first
+sleep 1
+screenshot later
+kill -0 "$SAVER_PID" 2>/dev/null || fail "the saver ended without input"
+$CHECK picture "$RUN/first.rgb" $WIDTH $HEIGHT || fail "full screen: the picture through the water"
+changed=$(compare -metric AE "$RUN/first.png" "$RUN/later.png" null: 2>&1 | cut -d' ' -f1)
+[ "${changed:-0}" -gt 0 ] 2>/dev/null || fail "full screen: the animation does not run (no pixel changed)"
+note "the animation runs: $changed pixels changed in one second"
+
+grep -q '^written cTempPicture.bmp' "$RUN/watch.log" || fail "the snapshot file was not written: $(cat "$RUN/watch.log")"
+grep -q '^delete cTempPicture.bmp' "$RUN/watch.log" || fail "the snapshot file was not removed"
+[ -f "$RUN/kept/snapshot.bmp" ] || fail "the snapshot file could not be watched: $(cat "$RUN/watch.log")"
+$CHECK snapshot "$RUN/kept/snapshot.bmp" $WIDTH $HEIGHT 32 || fail "the snapshot file"
+# What the start wrote is the desktop: its bottom row first.
+python3 - "$RUN/kept/snapshot.bmp" <<'PY' || fail "the snapshot file does not hold the desktop"
+import sys
+data = open(sys.argv[1], "rb").read()
+w, h = 1024, 768
+def pixel(x, y_top):
+    o = 54 + ((h - 1 - y_top) * w + x) * 4
+    b, g, r = data[o], data[o + 1], data[o + 2]
+    return (r, g, b)
+for x, y in [(0, 0), (1023, 0), (0, 767), (1023, 767), (300, 500), (777, 123)]:
+    expected = (x & 255, y & 255, (64 + 16 * (x // 256) + y // 256) & 255)
+    if pixel(x, y) != expected:
+        sys.exit("pixel %d,%d is %r, not %r" % (x, y, pixel(x, y), expected))
+PY
+note "the start wrote the whole snapshot file and removed it after reading"
+
+xdotool mousemove $((WIDTH / 2 + 1)) $((HEIGHT / 2))
+wait_exit "$SAVER_PID" 10 || fail "a one-pixel mouse move did not end the saver"
+[ "$EXIT_STATUS" = 0 ] || fail "after a mouse move the saver ended with status $EXIT_STATUS"
+note "a one-pixel mouse move ended the saver with status 0"
+leftovers=$(find "$TEMP_DIR" -maxdepth 1 \( -iname 'cTempPicture.bmp' -o -iname '~ex*' \) | wc -l)
+[ "$leftovers" -eq 0 ] || fail "files left in the temporary directory: $(ls "$TEMP_DIR")"
+note "no snapshot or ~ex file is left"
+
+# ---- A key press and a mouse click end it too.
+for action in "key space" "click 1" "key Escape"; do
+  start_full_screen
+  wait_saver_running "$SAVER_PID"
+  xdotool $action
+  wait_exit "$SAVER_PID" 10 || fail "'xdotool $action' did not end the saver"
+  [ "$EXIT_STATUS" = 0 ] || fail "after '$action' the saver ended with status $EXIT_STATUS"
+  note "'$action' ended the saver with status 0"
+done
+
+# ---- Preview: the saver's window is a visible child covering the host's client area, and
+# destroying the host ends the saver with 0. (What the child paints is checked in-process by
+# the window tests: wine 8 does not put a GDI child window's painting on the screen when its
+# top-level parent belongs to another process.)
+SAVER_WINDOWS=$(windows_path "$SAVER")
+for box in 300x200 100x80; do
+  "$WINE_RUN" "$PREVIEW_HOST" "${box%x*}" "${box#*x}" 3000 "$SAVER_WINDOWS" >"$RUN/host-$box.log" 2>&1 &
+  HOST_PID=$!
+  STARTED_PIDS+=($HOST_PID)
+  wait_exit "$HOST_PID" 60 || fail "preview $box: the host did not end"
+  grep -q 'child-covers-host' "$RUN/host-$box.log" || fail "preview $box: $(cat "$RUN/host-$box.log")"
+  grep -q 'saver-exit 0' "$RUN/host-$box.log" || fail "preview $box: $(cat "$RUN/host-$box.log")"
+  [ "$EXIT_STATUS" = 0 ] || fail "preview $box: host status $EXIT_STATUS"
+  note "preview $box: the saver's child covered the host; destroying the host ended it with status 0"
+done
+
+# ---- Preview without a usable host ends at once, with no window.
+before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
+for handle in "" 0 abc 12345678 4294967295 -1; do
+  started=$(date +%s%N)
+  status=0
+  if [ -z "$handle" ]; then
+    timeout 30 "$WINE_RUN" "$SAVER" /p >/dev/null 2>&1 || status=$?
+  else
+    timeout 30 "$WINE_RUN" "$SAVER" /p "$handle" >/dev/null 2>&1 || status=$?
+  fi
+  elapsed=$((($(date +%s%N) - started) / 1000000))
+  [ "$status" = 0 ] || fail "/p '$handle' ended with status $status"
+  [ "$elapsed" -lt 8000 ] || fail "/p '$handle' took $elapsed ms to end"
+  note "/p '$handle' ended at once ($elapsed ms, wine start included)"
+done
+after=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
+[ "$before" = "$after" ] || fail "a preview without a host left a window"
+
+# ---- Time from process start to the first presented frame, traced by wine's relay
+# channel on the presentation call only; printed, not judged.
+"$WINE_RUN" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d gdi32.SetDIBitsToDevice /f >/dev/null 2>&1
+for round in 1 2 3; do
+  xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
+  read -r uptime _ </proc/uptime
+  WINEPREFIX=$PREFIX WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 \
+    WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=+timestamp,+relay \
+    /usr/lib/wine/wine64 "$SAVER" /s 2>"$RUN/relay-$round.log" &
+  pid=$!
+  STARTED_PIDS+=($pid)
+  sleep 3
+  xdotool key space
+  wait_exit "$pid" 10 >/dev/null || fail "timing run $round did not end"
+  first=$(grep -m1 'Ret  gdi32.SetDIBitsToDevice' "$RUN/relay-$round.log" | cut -d: -f1)
+  [ -n "$first" ] || fail "timing run $round presented no frame"
+  note "timing run $round: first frame presented $(awk -v a="$first" -v b="$uptime" 'BEGIN { printf "%d", (a - b) * 1000 }') ms after the process started"
+done
+"$WINE_RUN" reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+
+echo "PASS: saver end to end"

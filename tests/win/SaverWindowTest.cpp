@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <vector>
+
+#include "host/SaverApp.h"
+#include "host/SaverWindow.h"
+#include "resources/resource.h"
+#include "water/DrawWindow.h"
+
+namespace {
+
+// Counts and removes the WM_CLOSE messages posted to `window`.
+int TakeCloses(HWND window)
+{
+    int count = 0;
+    MSG message;
+    while (PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE))
+        ++count;
+    return count;
+}
+
+int DrainQuit()
+{
+    int quitCode = -1;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            quitCode = static_cast<int>(message.wParam);
+        else
+            DispatchMessageA(&message);
+    }
+    return quitCode;
+}
+
+LPARAM Position(int x, int y)
+{
+    return MAKELPARAM(x, y);
+}
+
+class ObservedSaverWindow : public SaverWindow {
+public:
+    explicit ObservedSaverWindow(bool& deleted) : deleted(deleted) {}
+    ~ObservedSaverWindow() override { deleted = true; }
+
+private:
+    bool& deleted;
+};
+
+// A saver window with the full-screen preparation, but small and hidden so that it does
+// not take the activation from the test.
+struct SaverFixture : ::testing::Test {
+    void SetUp() override
+    {
+        DrainQuit();
+        window = new ObservedSaverWindow(deleted);
+        const RECT rect{0, 0, 64, 48};
+        ASSERT_TRUE(window->Create(0, WS_POPUP, rect, nullptr));
+        handle = window->m_hWnd;
+    }
+    void TearDown() override
+    {
+        if (IsWindow(handle))
+            DestroyWindow(handle);
+        DrainQuit();
+    }
+    int Send(UINT message, WPARAM wParam, LPARAM lParam = 0)
+    {
+        SendMessageA(handle, message, wParam, lParam);
+        return TakeCloses(handle);
+    }
+
+    bool deleted = false;
+    ObservedSaverWindow* window = nullptr;
+    HWND handle = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SaverFixture, KeysAndButtonsPostOneCloseEach)
+{
+    EXPECT_EQ(1, Send(WM_KEYDOWN, VK_SPACE));
+    EXPECT_EQ(1, Send(WM_KEYDOWN, 'A'));
+    EXPECT_EQ(1, Send(WM_SYSKEYDOWN, VK_MENU));
+    EXPECT_EQ(1, Send(WM_SYSKEYDOWN, VK_F10));
+    EXPECT_EQ(1, Send(WM_LBUTTONDOWN, MK_LBUTTON));
+    EXPECT_EQ(1, Send(WM_MBUTTONDOWN, MK_MBUTTON));
+    EXPECT_EQ(1, Send(WM_RBUTTONDOWN, MK_RBUTTON));
+    // Releases, the wheel and the extra buttons do not end the saver.
+    EXPECT_EQ(0, Send(WM_KEYUP, VK_SPACE));
+    EXPECT_EQ(0, Send(WM_SYSKEYUP, VK_MENU));
+    EXPECT_EQ(0, Send(WM_LBUTTONUP, 0));
+    EXPECT_EQ(0, Send(WM_RBUTTONUP, 0));
+    EXPECT_EQ(0, Send(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA)));
+    EXPECT_EQ(0, Send(WM_XBUTTONDOWN, MAKEWPARAM(0, XBUTTON1)));
+    // The close is only posted: the window is still there.
+    EXPECT_TRUE(IsWindow(handle));
+}
+
+TEST_F(SaverFixture, FirstMousePositionIsKeptAndAnyOtherCloses)
+{
+    EXPECT_EQ(0, Send(WM_MOUSEMOVE, 0, Position(700, 20)));
+    EXPECT_EQ(700, window->mouseStartX);
+    EXPECT_EQ(20, window->mouseStartY);
+    EXPECT_EQ(0, Send(WM_MOUSEMOVE, 0, Position(700, 20)));
+    EXPECT_EQ(1, Send(WM_MOUSEMOVE, 0, Position(701, 20)));
+    EXPECT_EQ(1, Send(WM_MOUSEMOVE, 0, Position(700, 21)));
+    EXPECT_EQ(700, window->mouseStartX);
+    EXPECT_EQ(0, Send(WM_MOUSEMOVE, 0, Position(700, 20)));
+}
+
+TEST_F(SaverFixture, MousePositionsLeftOfTheWindowAreNegative)
+{
+    EXPECT_EQ(0, Send(WM_MOUSEMOVE, 0, Position(-5, -7)));
+    EXPECT_EQ(-5, window->mouseStartX);
+    EXPECT_EQ(-7, window->mouseStartY);
+    EXPECT_EQ(1, Send(WM_MOUSEMOVE, 0, Position(-5, -8)));
+}
+
+TEST_F(SaverFixture, LosingTheActivationCloses)
+{
+    EXPECT_EQ(1, Send(WM_ACTIVATE, WA_INACTIVE));
+    EXPECT_EQ(0, Send(WM_ACTIVATE, WA_ACTIVE));
+    EXPECT_EQ(0, Send(WM_ACTIVATE, WA_CLICKACTIVE));
+    EXPECT_EQ(1, Send(WM_ACTIVATEAPP, FALSE));
+    EXPECT_EQ(0, Send(WM_ACTIVATEAPP, TRUE));
+    // The caption refuses to look inactive.
+    EXPECT_EQ(FALSE, SendMessageA(handle, WM_NCACTIVATE, FALSE, 0));
+    EXPECT_EQ(0, TakeCloses(handle));
+}
+
+TEST_F(SaverFixture, ScreenSaveAndCloseCommandsAreIgnored)
+{
+    EXPECT_EQ(0, SendMessageA(handle, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
+    EXPECT_EQ(0, SendMessageA(handle, WM_SYSCOMMAND, SC_CLOSE, 0));
+    EXPECT_TRUE(IsWindow(handle));
+    EXPECT_EQ(0, TakeCloses(handle));
+}
+
+TEST_F(SaverFixture, TheCursorIsHidden)
+{
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)));
+    EXPECT_EQ(TRUE, SendMessageA(handle, WM_SETCURSOR, reinterpret_cast<WPARAM>(handle), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(nullptr, GetCursor());
+}
+
+TEST_F(SaverFixture, CloseDestroysAndTheProgramEndsWithZero)
+{
+    SaverApp app;
+    app.m_pMainWnd = window;
+    // The default processing of WM_CLOSE destroys the window; WM_DESTROY posts the quit
+    // message, the main-window rule another, and the object deletes itself.
+    SendMessageA(handle, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(handle));
+    EXPECT_TRUE(deleted);
+    EXPECT_EQ(nullptr, app.m_pMainWnd);
+    EXPECT_EQ(0, DrainQuit());
+}
+
+TEST_F(SaverFixture, PreparesTheWaterAndTicksLikeTheCore)
+{
+    HDC screen = GetDC(nullptr);
+    const int width = GetDeviceCaps(screen, HORZRES), height = GetDeviceCaps(screen, VERTRES);
+    ReleaseDC(nullptr, screen);
+    EXPECT_FALSE(window->IsPreview());
+    EXPECT_EQ(width, window->ScreenWidth());
+    EXPECT_EQ(height, window->ScreenHeight());
+    EXPECT_EQ(width, window->Water().Width());
+    EXPECT_EQ(1, window->Tick().tickCounter);
+    EXPECT_EQ(100, window->Tick().dropSeed);
+
+    window->AnimationTick(1);
+    EXPECT_EQ(2, window->Tick().tickCounter);
+    EXPECT_EQ(1, window->Water().CurrentPage());  // rendered and flipped
+    if (width == 1024 && height == 768) {
+        EXPECT_EQ(22713, window->Tick().dropSeed);
+        EXPECT_EQ(50, window->Water().Page(1)[512 * 1024 + 277]);
+    }
+    window->AnimationTick(3);  // drops only
+    EXPECT_EQ(3, window->Tick().tickCounter);
+    EXPECT_EQ(1, window->Water().CurrentPage());
+    window->AnimationTick(77);  // any other timer is a drop timer
+    EXPECT_EQ(1, window->Water().CurrentPage());
+    EXPECT_EQ(4, window->Tick().tickCounter);
+}
+
+namespace {
+
+// Bitmap 132 as 32-bit pixels, top row first.
+std::vector<uint32_t> PreviewPixels(int& width, int& height)
+{
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PREVIEW));
+    BITMAP description{};
+    GetObjectA(bitmap, sizeof description, &description);
+    width = description.bmWidth;
+    height = description.bmHeight;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width * height));
+    HDC screen = GetDC(nullptr);
+    GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+// What the window shows, 32-bit pixels, top row first.
+std::vector<uint32_t> WindowPixels(HWND window, int width, int height)
+{
+    HDC dc = GetDC(window);
+    HDC memory = CreateCompatibleDC(dc);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, section);
+    BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(section);
+    DeleteDC(memory);
+    ReleaseDC(window, dc);
+    return pixels;
+}
+
+LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeHost(int width, int height)
+{
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = HostProcedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = "VellumarTestHost";
+        registered = RegisterClassA(&windowClass) != 0;
+    }
+    return CreateWindowExA(0, "VellumarTestHost", "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
+                           height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+}  // namespace
+
+TEST(DrawWindowPreview, TilesBitmap132FromTheTopLeftAndEndsWithItsHost)
+{
+    int tileWidth = 0, tileHeight = 0;
+    const std::vector<uint32_t> tile = PreviewPixels(tileWidth, tileHeight);
+    ASSERT_EQ(156, tileWidth);
+    ASSERT_EQ(117, tileHeight);
+
+    // A box of several tiles, and one smaller than a tile that shows one clipped tile.
+    for (const SIZE box : {SIZE{300, 200}, SIZE{100, 80}}) {
+        SCOPED_TRACE(box.cx);
+        DrainQuit();
+        SaverApp app;
+        app.mode = "p";
+        HWND host = MakeHost(box.cx, box.cy);
+        ASSERT_NE(nullptr, host);
+        RECT client;
+        GetClientRect(host, &client);
+        bool deleted = false;
+        struct ObservedDrawWindow : DrawWindow {
+            bool& deleted;
+            explicit ObservedDrawWindow(bool& deleted) : DrawWindow(true), deleted(deleted) {}
+            ~ObservedDrawWindow() override { deleted = true; }
+        };
+        auto* preview = new ObservedDrawWindow(deleted);
+        ASSERT_TRUE(preview->Create(0, WS_CHILD | WS_VISIBLE, client, host));
+        app.m_pMainWnd = preview;
+        const HWND child = preview->m_hWnd;
+        EXPECT_TRUE(preview->IsPreview());
+        EXPECT_TRUE(preview->Water().IsEmpty());
+        RECT childRect;
+        GetClientRect(child, &childRect);
+        EXPECT_TRUE(EqualRect(&client, &childRect));
+
+        UpdateWindow(child);
+        const std::vector<uint32_t> shown = WindowPixels(child, box.cx, box.cy);
+        int wrong = 0;
+        for (int y = 0; y < box.cy; ++y)
+            for (int x = 0; x < box.cx; ++x)
+                wrong += (shown[y * box.cx + x] & 0xFFFFFF) != (tile[(y % tileHeight) * tileWidth + x % tileWidth] & 0xFFFFFF);
+        EXPECT_EQ(0, wrong);
+
+        // Ticks in preview mode have nothing to move and draw nothing.
+        preview->AnimationTick(1);
+        preview->AnimationTick(2);
+        EXPECT_EQ(3, preview->Tick().tickCounter);
+        EXPECT_TRUE(shown == WindowPixels(child, box.cx, box.cy));
+
+        DestroyWindow(host);
+        EXPECT_FALSE(IsWindow(child));
+        EXPECT_TRUE(deleted);
+        EXPECT_EQ(nullptr, app.m_pMainWnd);
+        EXPECT_EQ(0, DrainQuit());  // the main-window rule ends the program with 0
+    }
+}

@@ -1,0 +1,170 @@
+#include "water/DrawWindow.h"
+
+#include <cstdint>
+
+#include "host/SaverApp.h"
+#include "imaging/DesktopSnapshot.h"
+#include "imaging/PictureHolder.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr UINT_PTR kSecondDropTimerId = 2;
+constexpr UINT_PTR kThirdDropTimerId = 3;
+constexpr UINT kFramePeriodMs = 60;
+constexpr UINT kSecondDropPeriodMs = 170;
+constexpr UINT kThirdDropPeriodMs = 60;
+
+// The renderer may only see pixel memory that covers the whole field: a surface that could
+// not be made (or came out smaller) gives none, and the tick then only moves the water.
+uint32_t* PixelsFor(PixelSurface& surface, const WaterField& water)
+{
+    if (water.IsEmpty() || surface.Width() < water.Width() || surface.Height() < water.Height())
+        return nullptr;
+    return surface.Pixels();
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(DrawWindow, CWnd)
+    ON_MESSAGE(WM_TIMER, OnTimer)
+    ON_MESSAGE(WM_PAINT, OnPaint)
+    ON_MESSAGE(WM_CREATE, OnCreate)
+END_MESSAGE_MAP()
+
+DrawWindow::DrawWindow(bool autoDelete) : autoDelete(autoDelete) {}
+
+DrawWindow::~DrawWindow() = default;
+
+void DrawWindow::RegisterWindowClass()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = CWnd::WindowProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(windowClass.hInstance, MAKEINTRESOURCEA(IDC_TRANSPARENT));
+    // No background brush: the screen keeps what it showed until the first frame.
+    windowClass.lpszClassName = kWindowClassName;
+    registered = RegisterClassA(&windowClass) != 0;
+}
+
+bool DrawWindow::Create(DWORD extendedStyle, DWORD style, const RECT& rect, HWND parent, UINT_PTR, void*)
+{
+    RegisterWindowClass();
+    if (SaverApp::IsPreviewMode()) {
+        previewMode = true;
+        return CWnd::Create(extendedStyle, kWindowClassName, "", style, rect, parent, 0);
+    }
+
+    // Everything is prepared before the window exists, so that the snapshot shows the
+    // desktop without it.
+    HDC screen = GetDC(nullptr);
+    screenWidth = GetDeviceCaps(screen, HORZRES);
+    screenHeight = GetDeviceCaps(screen, VERTRES);
+    bool created = false;
+    {
+        snapshotPath = DesktopSnapshot::SnapshotPath();
+        if (!snapshotPath.empty() && DesktopSnapshot::CaptureToFile(snapshotPath))
+            DesktopSnapshot::LoadMirrored(snapshotPath, snapshotBitmap);
+        DesktopSnapshot::RemoveSnapshot(snapshotPath);
+
+        PictureHolder picture;  // takes the snapshot bitmap over and lives only until the window exists
+        picture.CreateFromBitmap(&snapshotBitmap, nullptr, true);
+        sourceSurface.CreateFromPicture(picture, screenWidth, screenHeight);
+        outputSurface.CreateFromPicture(picture, screenWidth, screenHeight);
+        water.Create(screenWidth, screenHeight);
+        tick = TickState{};
+
+        created = CWnd::Create(extendedStyle, kWindowClassName, "", style, rect, parent, 0);
+    }
+    ReleaseDC(nullptr, screen);
+    return created;
+}
+
+LRESULT DrawWindow::OnCreate(WPARAM, LPARAM)
+{
+    if (Default() == -1)
+        return -1;
+    if (SaverApp::IsPreviewMode())
+        previewMode = true;
+    SetTimer(m_hWnd, kFrameTimerId, kFramePeriodMs, nullptr);
+    SetTimer(m_hWnd, kSecondDropTimerId, kSecondDropPeriodMs, nullptr);
+    SetTimer(m_hWnd, kThirdDropTimerId, kThirdDropPeriodMs, nullptr);
+    return 0;
+}
+
+LRESULT DrawWindow::OnTimer(WPARAM timerId, LPARAM)
+{
+    AnimationTick(timerId);
+    return 0;
+}
+
+void DrawWindow::AnimationTick(UINT_PTR timerId)
+{
+    tick.tickCounter = AdvanceTickCounter(tick.tickCounter);
+    HDC dc = GetDC(m_hWnd);
+    if (IsFrameTimer(timerId)) {
+        water.Render(PixelsFor(sourceSurface, water), PixelsFor(outputSurface, water));
+        outputSurface.Draw(dc, 0, 0, false);
+    }
+    AddTickDrop(water, tick, screenWidth, screenHeight);
+    ReleaseDC(m_hWnd, dc);
+}
+
+LRESULT DrawWindow::OnPaint(WPARAM, LPARAM)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(m_hWnd, &paint);
+    if (previewMode) {
+        RECT client;
+        GetClientRect(m_hWnd, &client);
+        HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+        FillRect(dc, &client, black);
+        DeleteObject(black);
+        PaintPreviewTiles();
+    }
+    EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
+void DrawWindow::PaintPreviewTiles()
+{
+    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PREVIEW));
+    if (!bitmap)
+        return;
+    BITMAP description{};
+    GetObjectA(bitmap, sizeof description, &description);
+    const int64_t width = description.bmWidth;
+    const int64_t height = description.bmHeight;
+
+    HDC dc = GetDC(m_hWnd);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    RECT clip{};
+    GetClipBox(dc, &clip);
+    if (width > 0 && height > 0) {
+        for (int64_t top = 0; top <= clip.bottom; top += height) {
+            for (int64_t left = 0; left <= clip.right; left += width) {
+                const RECT tile{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(left + width),
+                                static_cast<LONG>(top + height)};
+                RECT visible;
+                if (IntersectRect(&visible, &tile, &clip) && !IsRectEmpty(&visible))
+                    BitBlt(dc, tile.left, tile.top, static_cast<int>(width), static_cast<int>(height), memory, 0, 0,
+                           SRCCOPY);
+            }
+        }
+    }
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(m_hWnd, dc);
+}
+
+void DrawWindow::PostNcDestroy()
+{
+    if (autoDelete)
+        delete this;
+}
