@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "GdiTestSupport.h"
@@ -61,13 +62,14 @@ protected:
     void SetUp() override
     {
         if (DisplayBitCount() != 32)
-            GTEST_SKIP() << "the screen tests expect a 32-bit display";
-        ASSERT_TRUE(screen.IsShown()) << "the pattern window did not reach the screen";
-        width = screen.Width();
-        height = screen.Height();
+            GTEST_SKIP() << "the exact screen tests need a 32-bit display";
+        screen = std::make_unique<PatternScreen>();
+        ASSERT_TRUE(screen->IsShown()) << "the pattern window did not reach the screen";
+        width = screen->Width();
+        height = screen->Height();
     }
 
-    PatternScreen screen;
+    std::unique_ptr<PatternScreen> screen;
     int32_t width = 0;
     int32_t height = 0;
 };
@@ -142,8 +144,8 @@ TEST_F(DesktopSnapshotTest, WholeChainGivesTheDesktopUprightInBottomUpMemory)
 TEST(DesktopSnapshot, MirrorTwiceRestoresThePictureInBothDirections)
 {
     const int32_t width = 13, height = 9;
-    const std::vector<uint32_t> original = PatternPixels(width, height);
-    HBITMAP source = MakeBitmap(width, height, original);
+    HBITMAP source = MakeBitmap(width, height, PatternPixels(width, height));
+    const std::vector<uint32_t> original = ReadBitmap(source); // as the display's depth holds it
     for (bool horizontal : {false, true}) {
         HBITMAP once = DesktopSnapshot::MirrorBitmap(source, horizontal);
         const std::vector<uint32_t> mirrored = ReadBitmap(once);
@@ -264,7 +266,9 @@ TEST(DesktopSnapshot, LoaderNeverSeesAFileTheSaverWouldNotHaveWritten)
     EXPECT_TRUE(DesktopSnapshot::LoadMirrored(path, bitmap));
     EXPECT_EQ(16, BitmapSize(bitmap).cx);
     EXPECT_EQ(8, BitmapSize(bitmap).cy);
-    EXPECT_EQ(std::vector<uint32_t>(16 * 8, 0x404040u), ReadBitmap(bitmap));
+    HBITMAP grey = MakeBitmap(16, 8, std::vector<uint32_t>(16 * 8, 0x404040u));
+    EXPECT_EQ(ReadBitmap(grey), ReadBitmap(bitmap)) << "the file's grey, as the display's depth holds it";
+    ::DeleteObject(grey);
     DesktopSnapshot::RemoveSnapshot(path);
     EXPECT_FALSE(DesktopSnapshot::LoadMirrored(path, bitmap)) << "missing file";
     EXPECT_TRUE(bitmap.IsEmpty());
@@ -288,4 +292,72 @@ TEST(DesktopSnapshotDiskFull, PartlyWrittenFileIsReportedAndRemoved)
     EXPECT_FALSE(FileExists(path)) << "neither the part nor the earlier snapshot stays to be read back";
     CBitmap bitmap;
     EXPECT_FALSE(DesktopSnapshot::LoadMirrored(path, bitmap));
+}
+
+namespace {
+
+int32_t quadrantWidth = 0;
+int32_t quadrantHeight = 0;
+
+// Four solid quadrants of colours every display depth holds: red, green / blue, white.
+uint32_t QuadrantPixel(int32_t x, int32_t y)
+{
+    const bool left = x < quadrantWidth / 2;
+    const bool top = y < quadrantHeight / 2;
+    return top ? (left ? 0xFF0000u : 0x00FF00u) : (left ? 0x0000FFu : 0xFFFFFFu);
+}
+
+// Pixel (x, file row k) of a file at 16, 24 or 32 bits, as 0x00RRGGBB.
+uint32_t FilePixelAtDepth(const std::vector<uint8_t>& file, const BitmapHeaders& headers, int32_t x, int32_t row)
+{
+    const uint8_t* p = file.data() + headers.pixelOffset +
+                       static_cast<size_t>(row) * ((headers.width * headers.bitCount + 31) / 32 * 4) +
+                       static_cast<size_t>(x) * headers.bitCount / 8;
+    if (headers.bitCount == 16) {
+        const uint32_t v = p[0] | p[1] << 8; // blue bits 0-4, green 5-9, red 10-14
+        auto expand = [](uint32_t five) { return five << 3 | five >> 2; };
+        return expand(v >> 10 & 31) << 16 | expand(v >> 5 & 31) << 8 | expand(v & 31);
+    }
+    return static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
+}
+
+} // namespace
+
+// Run by the windows_snapshot_*_display tests on displays of 16 and 8 bits; passes on any.
+TEST(DesktopSnapshotDepth, FileNeedsNoColourTableAndReadsBack)
+{
+    const int32_t displayBits = DisplayBitCount();
+    const int32_t fileBits = displayBits <= 8 ? 24 : displayBits;
+    quadrantWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    quadrantHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    PatternScreen screen(QuadrantPixel, 8);
+    ASSERT_TRUE(screen.IsShown()) << "the quadrant window did not reach the " << displayBits << "-bit screen";
+    const int32_t width = screen.Width(), height = screen.Height();
+
+    const std::string path = TestFile("snapshot-depth.bmp");
+    ASSERT_TRUE(DesktopSnapshot::CaptureToFile(path));
+    const std::vector<uint8_t> file = ReadWholeFile(path);
+    const BitmapHeaders expected = MakeBitmapHeaders(width, height, fileBits);
+    ASSERT_EQ(expected.fileSize, file.size()) << displayBits << "-bit display";
+    BitmapHeaders headers;
+    ASSERT_TRUE(DecodeBitmapHeaders(file.data(), file.size(), headers));
+    EXPECT_EQ(fileBits, headers.bitCount);
+    EXPECT_EQ(54u, headers.pixelOffset) << "no colour table";
+    EXPECT_TRUE(IsSafeSnapshotFile(headers, file.size()));
+
+    // Bottom row first: file row 0 is the screen's bottom (blue, white).
+    const int32_t top = height - 1, right = width - 1;
+    EXPECT_TRUE(NearPixel(0x0000FFu, FilePixelAtDepth(file, headers, 0, 0), 8));
+    EXPECT_TRUE(NearPixel(0xFFFFFFu, FilePixelAtDepth(file, headers, right, 0), 8));
+    EXPECT_TRUE(NearPixel(0xFF0000u, FilePixelAtDepth(file, headers, 0, top), 8));
+    EXPECT_TRUE(NearPixel(0x00FF00u, FilePixelAtDepth(file, headers, right, top), 8));
+
+    CBitmap bitmap;
+    ASSERT_TRUE(DesktopSnapshot::LoadMirrored(path, bitmap)) << "the platform reads the file back";
+    DesktopSnapshot::RemoveSnapshot(path);
+    const std::vector<uint32_t> pixels = ReadBitmap(bitmap);
+    ASSERT_EQ(static_cast<size_t>(width) * height, pixels.size());
+    EXPECT_TRUE(NearPixel(0x0000FFu, pixels[0], 8)) << "the screen's bottom row on top";
+    EXPECT_TRUE(NearPixel(0xFFFFFFu, pixels[right], 8));
+    EXPECT_TRUE(NearPixel(0xFF0000u, pixels[static_cast<size_t>(top) * width], 8));
 }

@@ -10,6 +10,16 @@ uint32_t PatternPixel(int32_t x, int32_t y)
     return red << 16 | green << 8 | blue;
 }
 
+bool NearPixel(uint32_t a, uint32_t b, int32_t tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8) {
+        const int32_t difference = static_cast<int32_t>(a >> shift & 0xFF) - static_cast<int32_t>(b >> shift & 0xFF);
+        if (difference > tolerance || difference < -tolerance)
+            return false;
+    }
+    return true;
+}
+
 std::vector<uint32_t> PatternPixels(int32_t width, int32_t height)
 {
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
@@ -77,7 +87,7 @@ bool IsLiveGdiObject(HGDIOBJ object)
     return ::GetObjectType(object) != 0;
 }
 
-PatternScreen::PatternScreen()
+PatternScreen::PatternScreen(PixelFunction pixel, int32_t tolerance) : pixel(pixel), tolerance(tolerance)
 {
     width = ::GetSystemMetrics(SM_CXSCREEN);
     height = ::GetSystemMetrics(SM_CYSCREEN);
@@ -86,8 +96,10 @@ PatternScreen::PatternScreen()
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.lpszClassName = kPatternClass;
     ::RegisterClassA(&windowClass); // fails harmlessly when already registered
-    window = ::CreateWindowExA(WS_EX_TOPMOST, kPatternClass, "pattern", WS_POPUP | WS_VISIBLE, 0, 0, width, height,
-                               nullptr, nullptr, windowClass.hInstance, nullptr);
+    window = ::CreateWindowExA(WS_EX_TOPMOST, kPatternClass, "pattern", WS_POPUP, 0, 0, width, height, nullptr,
+                               nullptr, windowClass.hInstance, nullptr);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(pixel));
+    ::ShowWindow(window, SW_SHOW);
     ::UpdateWindow(window);
     // Let the window reach the display: pump messages until the screen shows the pattern.
     for (int attempt = 0; attempt < 100 && !IsShown(); ++attempt) {
@@ -116,7 +128,11 @@ LRESULT CALLBACK PatternScreen::WindowProc(HWND window, UINT message, WPARAM wPa
         HDC dc = ::BeginPaint(window, &paint);
         RECT client;
         ::GetClientRect(window, &client);
-        const std::vector<uint32_t> pixels = PatternPixels(client.right, client.bottom);
+        const auto pixel = reinterpret_cast<PixelFunction>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+        std::vector<uint32_t> pixels(static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom));
+        for (int32_t y = 0; y < client.bottom; ++y)
+            for (int32_t x = 0; x < client.right; ++x)
+                pixels[static_cast<size_t>(y) * client.right + x] = pixel ? pixel(x, y) : 0;
         BITMAPINFO info = TopDown32(client.right, client.bottom);
         ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(client.right), static_cast<DWORD>(client.bottom), 0, 0, 0,
                             static_cast<UINT>(client.bottom), pixels.data(), &info, DIB_RGB_COLORS);
@@ -138,9 +154,8 @@ bool PatternScreen::IsShown() const
     bool shown = true;
     for (const POINT& probe : probes) {
         const COLORREF color = ::GetPixel(screen, probe.x, probe.y);
-        const uint32_t expected = PatternPixel(probe.x, probe.y);
-        const COLORREF expectedColor = RGB(expected >> 16 & 0xFF, expected >> 8 & 0xFF, expected & 0xFF);
-        shown = shown && color == expectedColor;
+        const uint32_t seen = GetRValue(color) << 16 | GetGValue(color) << 8 | GetBValue(color);
+        shown = shown && color != CLR_INVALID && NearPixel(seen, pixel(probe.x, probe.y), tolerance);
     }
     ::ReleaseDC(nullptr, screen);
     return shown;

@@ -12,6 +12,11 @@
 // A pixel 0x00RRGGBB that differs for every (x, y) with x, y < 4096.
 uint32_t PatternPixel(int32_t x, int32_t y);
 
+using PixelFunction = uint32_t (*)(int32_t x, int32_t y);
+
+// Whether two pixels differ by at most `tolerance` in each channel.
+bool NearPixel(uint32_t a, uint32_t b, int32_t tolerance);
+
 // `width` x `height` pattern pixels, top row first.
 std::vector<uint32_t> PatternPixels(int32_t width, int32_t height);
 
@@ -27,11 +32,12 @@ SIZE BitmapSize(HBITMAP bitmap);
 // Whether the handle still names a GDI object.
 bool IsLiveGdiObject(HGDIOBJ object);
 
-// A top-most popup covering the whole screen and painting PatternPixel at every screen
-// pixel. Destroyed with the object.
+// A top-most popup covering the whole screen and painting `pixel` at every screen pixel.
+// Destroyed with the object. On displays of fewer than 24 bits the screen holds the
+// pixels only roughly: `tolerance` says how far each channel may be off.
 class PatternScreen {
 public:
-    PatternScreen();
+    explicit PatternScreen(PixelFunction pixel = PatternPixel, int32_t tolerance = 0);
     ~PatternScreen();
     PatternScreen(const PatternScreen&) = delete;
     PatternScreen& operator=(const PatternScreen&) = delete;
@@ -44,6 +50,8 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+    PixelFunction pixel;
+    int32_t tolerance;
     HWND window = nullptr;
     int32_t width = 0;
     int32_t height = 0;

@@ -83,7 +83,7 @@ TEST(PictureToSurface, BulkReadGivesExactlyWhatPerPixelReadsGive)
     const std::vector<uint32_t> bulk = SurfacePixels(surface);
     EXPECT_EQ(ReadPerPixel(holder, width, height), bulk);
     // At its own size the picture arrives unchanged, top row in memory row 0.
-    EXPECT_EQ(PatternPixels(width, height), bulk);
+    EXPECT_EQ(ReadBitmap(bitmap), bulk);
 
     // Stretched, with interpolation-free sampling the two reads still agree.
     surface.CreateFromPicture(holder, 150, 40);
