@@ -171,7 +171,7 @@ TEST(WaterKernels, StepWithAnyPageAndShiftMatchesTheReference)
         for (int32_t shift : {0, 1, 5, 31, 32, 37, -1, INT_MIN}) {
             for (int32_t page : {0, 1, -3, 7}) {
                 Twins twins(kernel, 37, 23, 99);
-                std::mt19937 random(static_cast<uint32_t>(shift + page * 100));
+                std::mt19937 random(static_cast<uint32_t>(shift) + static_cast<uint32_t>(page) * 100u);
                 SprinkleDrops(twins, random, 300);
                 for (int n = 0; n < 4; ++n) {
                     twins.Step(page, shift);
