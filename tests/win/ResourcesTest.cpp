@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resources/resource.h"
+
+// The resources of Vellumar.scr, as the program file that links them carries them.
+
+namespace {
+
+std::string RawResource(const char* type, int id)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    if (!found)
+        return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    const auto* bytes = static_cast<const char*>(LockResource(loaded));
+    return bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
+}
+
+std::string Utf16(const char* text)
+{
+    std::string result;
+    for (; *text; ++text) {
+        result += *text;
+        result += '\0';
+    }
+    return result;
+}
+
+size_t Occurrences(const std::string& haystack, const std::string& needle)
+{
+    size_t count = 0;
+    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
+        ++count;
+    return count;
+}
+
+BOOL CALLBACK CountName(HMODULE, LPCSTR, LPSTR, LONG_PTR count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+}  // namespace
+
+TEST(Resources, StringsNameTheSaver)
+{
+    char text[64] = {};
+    ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), IDS_DESCRIPTION, text, sizeof text), 0);
+    EXPECT_STREQ("3D Vellumar ScreenSaver", text);
+    ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), IDS_PRODUCT_NAME, text, sizeof text), 0);
+    EXPECT_STREQ("3D Vellumar ScreenSaver", text);
+}
+
+TEST(Resources, CursorShowsNothing)
+{
+    HCURSOR cursor = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_TRANSPARENT));
+    ASSERT_NE(nullptr, cursor);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(0u, info.xHotspot);
+    EXPECT_EQ(0u, info.yHotspot);
+    EXPECT_EQ(nullptr, info.hbmColor);  // monochrome: the mask holds AND over XOR
+    BITMAP mask{};
+    GetObjectA(info.hbmMask, sizeof mask, &mask);
+    ASSERT_EQ(32, mask.bmWidth);
+    ASSERT_EQ(64, mask.bmHeight);
+    std::vector<unsigned char> bits(static_cast<size_t>(mask.bmWidthBytes * mask.bmHeight));
+    ASSERT_EQ(static_cast<LONG>(bits.size()), GetBitmapBits(info.hbmMask, static_cast<LONG>(bits.size()), bits.data()));
+    const size_t half = bits.size() / 2;
+    for (size_t i = 0; i < half; ++i) {
+        EXPECT_EQ(0xFF, bits[i]) << "AND byte " << i;
+        EXPECT_EQ(0x00, bits[half + i]) << "XOR byte " << i;
+    }
+    DeleteObject(info.hbmMask);
+}
+
+TEST(Resources, PreviewBitmapIs156By117With256Colours)
+{
+    const std::string raw = RawResource(MAKEINTRESOURCEA(2) /* RT_BITMAP */, IDB_PREVIEW);
+    ASSERT_GE(raw.size(), sizeof(BITMAPINFOHEADER));
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, raw.data(), sizeof header);
+    EXPECT_EQ(156, header.biWidth);
+    EXPECT_EQ(117, header.biHeight);
+    EXPECT_EQ(8, header.biBitCount);
+    EXPECT_EQ(256u, header.biClrUsed);
+    EXPECT_EQ(sizeof header + 256 * 4 + 156 * 117, raw.size());
+}
+
+TEST(Resources, IconHas32And16PixelImagesOf16Colours)
+{
+    const std::string group = RawResource(MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */, IDI_VELLUMAR);
+    ASSERT_GE(group.size(), 6u + 2 * 14u);
+    ASSERT_EQ(2, static_cast<unsigned char>(group[4]));
+    for (int i = 0; i < 2; ++i) {
+        const unsigned char* entry = reinterpret_cast<const unsigned char*>(group.data()) + 6 + 14 * i;
+        EXPECT_EQ(i == 0 ? 32 : 16, entry[0]);
+        EXPECT_EQ(i == 0 ? 32 : 16, entry[1]);
+        EXPECT_EQ(16, entry[2]);              // colour count
+        EXPECT_EQ(4, entry[6] | entry[7] << 8);  // bits per pixel
+    }
+    for (int size : {32, 16}) {
+        HANDLE icon = LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELLUMAR), IMAGE_ICON, size, size, 0);
+        EXPECT_NE(nullptr, icon) << size;
+        if (icon)
+            DestroyIcon(static_cast<HICON>(icon));
+    }
+}
+
+TEST(Resources, VersionBlockIs1001WithTheProductName)
+{
+    const std::string raw = RawResource(MAKEINTRESOURCEA(16) /* RT_VERSION */, 1);
+    ASSERT_FALSE(raw.empty());
+    const DWORD signature = 0xFEEF04BD;
+    const size_t at = raw.find(std::string(reinterpret_cast<const char*>(&signature), 4));
+    ASSERT_NE(std::string::npos, at);
+    VS_FIXEDFILEINFO fixed;
+    ASSERT_LE(at + sizeof fixed, raw.size());
+    std::memcpy(&fixed, raw.data() + at, sizeof fixed);
+    EXPECT_EQ(0x00010000u, fixed.dwFileVersionMS);
+    EXPECT_EQ(0x00000001u, fixed.dwFileVersionLS);
+    EXPECT_EQ(0x00010000u, fixed.dwProductVersionMS);
+    EXPECT_EQ(0x00000001u, fixed.dwProductVersionLS);
+    EXPECT_NE(std::string::npos, raw.find(Utf16("FileDescription")));
+    EXPECT_NE(std::string::npos, raw.find(Utf16("ProductName")));
+    EXPECT_EQ(2u, Occurrences(raw, Utf16("3D Vellumar ScreenSaver")));
+}
+
+TEST(Resources, OneManifestDeclaresDpiAwareness)
+{
+    int manifests = 0;
+    EnumResourceNamesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(24), CountName, reinterpret_cast<LONG_PTR>(&manifests));
+    EXPECT_EQ(1, manifests);
+    const std::string manifest = RawResource(MAKEINTRESOURCEA(24) /* RT_MANIFEST */, 1);
+    EXPECT_NE(std::string::npos, manifest.find(">true/pm</dpiAware>"));
+    EXPECT_NE(std::string::npos, manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"));
+}
