@@ -143,7 +143,7 @@ if [ -n "${VELLUMAR_WINE_FILE_LIMIT_KB:-}" ]; then
   # A full disk, for tests of partly written files: the program's writes stop at the limit
   # and fail (EFBIG, SIGXFSZ ignored). The wineserver is started first so that the registry
   # it saves is not limited.
-  "$WINESERVER" -p 5
+  "$WINESERVER" -p 5 >/dev/null 2>&1
   ( ulimit -f "$VELLUMAR_WINE_FILE_LIMIT_KB" && trap '' XFSZ && exec "$WINE64" "$@" ) &
 else
   "$WINE64" "$@" &
