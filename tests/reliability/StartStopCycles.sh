@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Start-stop cycles of the real saver under wine64 and Xvfb (1024x768).
+#   StartStopCycles.sh WINE_RUN SAVER HELPER WORK_DIR [CYCLES]
+# Every cycle starts the saver full screen and, once its window shows and the mouse event at
+# rest has passed, ends it with one input, in rotation: a key, a mouse click, a one-pixel
+# mouse move, another program's window taking the activation. Each run must end with
+# status 0 within 5 s of its input, and leave no snapshot file, no "~ex" temporary file and
+# no saver or debugger process behind.
+set -uo pipefail
+
+WINE_RUN=$1
+SAVER=$2
+HELPER=$3
+WORK=$4
+CYCLES=${5:-32}
+rm -rf "$WORK/run"
+mkdir -p "$WORK/run"
+source "$(dirname "$0")/ReliabilityLib.sh"
+trap cleanup EXIT
+
+start_display
+note "display $DISPLAY"
+prepare_prefix
+rm -f "$TEMP_DIR"/cTempPicture.bmp "$TEMP_DIR"/~ex*.tmp
+
+KEYS=(space Escape a Return Alt_L F10 Shift_L 7)
+BUTTONS=(1 3 2)
+MOVES=("1 0" "0 1" "-- -1 0" "0 -1")
+declare -A ENDED=()
+
+for ((cycle = 1; cycle <= CYCLES; cycle++)); do
+  xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
+  "$WINE64" "$SAVER" /s >/dev/null 2>&1 &
+  pid=$!
+  STARTED_PIDS+=($pid)
+  for ((i = 0; i < 200; i++)); do
+    [ -n "$(saver_window)" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "cycle $cycle: the saver ended before its window showed"
+    sleep 0.05
+  done
+  [ -n "$(saver_window)" ] || fail "cycle $cycle: no saver window after 10 s"
+  # Wine's own mouse event at rest comes just after the window shows; it must not end it.
+  sleep 0.8
+  kill -0 "$pid" 2>/dev/null || fail "cycle $cycle: the saver ended without input"
+
+  case $((cycle % 4)) in
+    1) input="key ${KEYS[$(((cycle / 4) % ${#KEYS[@]}))]}"; xdotool $input ;;
+    2) input="click ${BUTTONS[$(((cycle / 4) % ${#BUTTONS[@]}))]}"; xdotool $input ;;
+    3) input="mousemove_relative ${MOVES[$(((cycle / 4) % ${#MOVES[@]}))]}"; xdotool $input ;;
+    0) input="another window activated"
+       "$WINE64" "$HELPER" activate 1000 >"$WORK/run/activate-$cycle.log" 2>&1 &
+       helper=$!
+       STARTED_PIDS+=($helper) ;;
+  esac
+  started=$(date +%s%N)
+  wait_exit "$pid" 5 || fail "cycle $cycle: '$input' did not end the saver within 5 s"
+  elapsed=$((($(date +%s%N) - started) / 1000000))
+  [ "$EXIT_STATUS" = 0 ] || fail "cycle $cycle: after '$input' the saver ended with status $EXIT_STATUS"
+  if [ "$input" = "another window activated" ]; then
+    wait_exit "$helper" 10 || fail "cycle $cycle: the activating program did not end"
+    grep -q '^activated' "$WORK/run/activate-$cycle.log" || fail "cycle $cycle: $(cat "$WORK/run/activate-$cycle.log")"
+  fi
+  left=$(temp_leftovers)
+  [ -z "$left" ] || fail "cycle $cycle: left in the temporary directory: $left"
+  left=$(leftover_programs)
+  [ -z "$left" ] || fail "cycle $cycle: processes left: $left"
+  kind=${input%% *}
+  [ "$input" = "another window activated" ] && kind=deactivation
+  ENDED[$kind]=$((${ENDED[$kind]:-0} + 1))
+  note "cycle $cycle: '$input' ended the saver with status 0 after $elapsed ms; nothing left behind"
+done
+
+summary=""
+for kind in key click mousemove_relative deactivation; do summary+=" $kind ${ENDED[$kind]:-0},"; done
+note "$CYCLES full-screen starts, each ended with status 0:${summary%,}"
+echo "PASS: start-stop cycles"
