@@ -47,8 +47,9 @@ public:
     int32_t DampingShift() const { return dampingShift; }
     bool IsEmpty() const { return !pages[0]; }
 
-    // Heights may be written through this pointer at any time: from then on the field
-    // checks that page for water on every Step instead of trusting what it tracked.
+    // Heights may be written through this pointer at any time until the next Create: from
+    // then on the field rebuilds that page's calm-water tracking from its data before every
+    // step instead of trusting it. Reading through a const field costs nothing.
     int32_t* Page(int32_t page)
     {
         const int index = page == 0 ? 0 : 1;
