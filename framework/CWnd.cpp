@@ -95,7 +95,7 @@ LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const CurrentMessage outer = current;  // handlers may send messages to their own window
     current = {message, wParam, lParam};
-    LRESULT result = 0;
+    std::intptr_t result = 0;
     try {
         if (!DispatchToMap(*this, message, wParam, lParam, result))
             result = Default();

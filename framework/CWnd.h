@@ -13,7 +13,7 @@
 //
 //     class DrawWindow : public CWnd {
 //         ...
-//         LRESULT OnPaint(WPARAM, LPARAM);
+//         std::intptr_t OnPaint(std::uintptr_t, std::intptr_t);
 //         DECLARE_MESSAGE_MAP()
 //     };
 //

@@ -34,7 +34,7 @@ void SaverWindow::Close()
     PostMessage(WM_CLOSE, 0, 0);
 }
 
-LRESULT SaverWindow::OnSysCommand(WPARAM command, LPARAM)
+std::intptr_t SaverWindow::OnSysCommand(std::uintptr_t command, std::intptr_t)
 {
     // No second saver from the system's request, and no close by the system menu.
     if (command == SC_SCREENSAVE || command == SC_CLOSE)
@@ -42,59 +42,59 @@ LRESULT SaverWindow::OnSysCommand(WPARAM command, LPARAM)
     return Default();
 }
 
-LRESULT SaverWindow::OnDestroy(WPARAM, LPARAM)
+std::intptr_t SaverWindow::OnDestroy(std::uintptr_t, std::intptr_t)
 {
     PostQuitMessage(0);
     return Default();
 }
 
-LRESULT SaverWindow::OnSetCursor(WPARAM, LPARAM)
+std::intptr_t SaverWindow::OnSetCursor(std::uintptr_t, std::intptr_t)
 {
     SetCursor(nullptr);
     return TRUE;
 }
 
-LRESULT SaverWindow::OnNcActivate(WPARAM active, LPARAM)
+std::intptr_t SaverWindow::OnNcActivate(std::uintptr_t active, std::intptr_t)
 {
     if (!active)
         return FALSE;  // refuse to look inactive
     return Default();
 }
 
-LRESULT SaverWindow::OnActivate(WPARAM state, LPARAM)
+std::intptr_t SaverWindow::OnActivate(std::uintptr_t state, std::intptr_t)
 {
     if (LOWORD(state) == WA_INACTIVE)
         Close();
     return Default();
 }
 
-LRESULT SaverWindow::OnActivateApp(WPARAM active, LPARAM)
+std::intptr_t SaverWindow::OnActivateApp(std::uintptr_t active, std::intptr_t)
 {
     if (!active)
         Close();
     return Default();
 }
 
-LRESULT SaverWindow::OnMouseMove(WPARAM, LPARAM position)
+std::intptr_t SaverWindow::OnMouseMove(std::uintptr_t, std::intptr_t position)
 {
     if (MouseMoveCloses(mouseStartX, mouseStartY, MousePositionFromLParam(position)))
         Close();
     return Default();
 }
 
-LRESULT SaverWindow::OnButtonDown(WPARAM, LPARAM)
+std::intptr_t SaverWindow::OnButtonDown(std::uintptr_t, std::intptr_t)
 {
     Close();
     return Default();
 }
 
-LRESULT SaverWindow::OnKeyDown(WPARAM, LPARAM)
+std::intptr_t SaverWindow::OnKeyDown(std::uintptr_t, std::intptr_t)
 {
     Close();
     return Default();
 }
 
-LRESULT SaverWindow::OnSysKeyDown(WPARAM, LPARAM)
+std::intptr_t SaverWindow::OnSysKeyDown(std::uintptr_t, std::intptr_t)
 {
     Close();
     return Default();

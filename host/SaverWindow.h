@@ -22,16 +22,16 @@ public:
     int32_t mouseStartY = -1;
 
 protected:
-    LRESULT OnSysCommand(WPARAM command, LPARAM);
-    LRESULT OnDestroy(WPARAM, LPARAM);
-    LRESULT OnSetCursor(WPARAM, LPARAM);
-    LRESULT OnNcActivate(WPARAM active, LPARAM);
-    LRESULT OnActivate(WPARAM state, LPARAM);
-    LRESULT OnActivateApp(WPARAM active, LPARAM);
-    LRESULT OnMouseMove(WPARAM, LPARAM position);
-    LRESULT OnButtonDown(WPARAM, LPARAM);
-    LRESULT OnKeyDown(WPARAM, LPARAM);
-    LRESULT OnSysKeyDown(WPARAM, LPARAM);
+    std::intptr_t OnSysCommand(std::uintptr_t command, std::intptr_t);
+    std::intptr_t OnDestroy(std::uintptr_t, std::intptr_t);
+    std::intptr_t OnSetCursor(std::uintptr_t, std::intptr_t);
+    std::intptr_t OnNcActivate(std::uintptr_t active, std::intptr_t);
+    std::intptr_t OnActivate(std::uintptr_t state, std::intptr_t);
+    std::intptr_t OnActivateApp(std::uintptr_t active, std::intptr_t);
+    std::intptr_t OnMouseMove(std::uintptr_t, std::intptr_t position);
+    std::intptr_t OnButtonDown(std::uintptr_t, std::intptr_t);
+    std::intptr_t OnKeyDown(std::uintptr_t, std::intptr_t);
+    std::intptr_t OnSysKeyDown(std::uintptr_t, std::intptr_t);
 
     DECLARE_MESSAGE_MAP()
 

@@ -6,6 +6,7 @@
 #include "imaging/DesktopSnapshot.h"
 #include "imaging/PictureHolder.h"
 #include "resources/resource.h"
+#include "water/DrawWindowPixels.h"
 
 namespace {
 
@@ -15,13 +16,9 @@ constexpr UINT kFramePeriodMs = 60;
 constexpr UINT kSecondDropPeriodMs = 170;
 constexpr UINT kThirdDropPeriodMs = 60;
 
-// The renderer may only see pixel memory that covers the whole field: a surface that could
-// not be made (or came out smaller) gives none, and the tick then only moves the water.
 uint32_t* PixelsFor(PixelSurface& surface, const WaterField& water)
 {
-    if (water.IsEmpty() || surface.Width() < water.Width() || surface.Height() < water.Height())
-        return nullptr;
-    return surface.Pixels();
+    return PixelsCoveringField(surface.Pixels(), surface.Width(), surface.Height(), water.Width(), water.Height());
 }
 
 }  // namespace
@@ -84,7 +81,7 @@ bool DrawWindow::Create(DWORD extendedStyle, DWORD style, const RECT& rect, HWND
     return created;
 }
 
-LRESULT DrawWindow::OnCreate(WPARAM, LPARAM)
+std::intptr_t DrawWindow::OnCreate(std::uintptr_t, std::intptr_t)
 {
     if (Default() == -1)
         return -1;
@@ -96,7 +93,7 @@ LRESULT DrawWindow::OnCreate(WPARAM, LPARAM)
     return 0;
 }
 
-LRESULT DrawWindow::OnTimer(WPARAM timerId, LPARAM)
+std::intptr_t DrawWindow::OnTimer(std::uintptr_t timerId, std::intptr_t)
 {
     AnimationTick(timerId);
     return 0;
@@ -114,7 +111,7 @@ void DrawWindow::AnimationTick(UINT_PTR timerId)
     ReleaseDC(m_hWnd, dc);
 }
 
-LRESULT DrawWindow::OnPaint(WPARAM, LPARAM)
+std::intptr_t DrawWindow::OnPaint(std::uintptr_t, std::intptr_t)
 {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(m_hWnd, &paint);

@@ -38,9 +38,9 @@ public:
 protected:
     void PostNcDestroy() override;
 
-    LRESULT OnTimer(WPARAM timerId, LPARAM);
-    LRESULT OnPaint(WPARAM, LPARAM);
-    LRESULT OnCreate(WPARAM, LPARAM);
+    std::intptr_t OnTimer(std::uintptr_t timerId, std::intptr_t);
+    std::intptr_t OnPaint(std::uintptr_t, std::intptr_t);
+    std::intptr_t OnCreate(std::uintptr_t, std::intptr_t);
 
     // Covers the visible client area with bitmap 132 from the top-left corner.
     void PaintPreviewTiles();

@@ -61,16 +61,16 @@ public:
         return Create(0, TestWindowClass(), "test", parent ? WS_CHILD : WS_POPUP, rect, parent, 0);
     }
 
-    LRESULT OnCreate(WPARAM, LPARAM)
+    std::intptr_t OnCreate(std::uintptr_t, std::intptr_t)
     {
         if (throwInCreate)
             throw std::runtime_error("creation");
         return failCreate ? -1 : Default();
     }
-    LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("handler"); }
-    LRESULT OnCount(WPARAM wParam, LPARAM) { record.counted += static_cast<int>(wParam); return 41 + record.counted; }
+    std::intptr_t OnThrow(std::uintptr_t, std::intptr_t) { throw std::runtime_error("handler"); }
+    std::intptr_t OnCount(std::uintptr_t wParam, std::intptr_t) { record.counted += static_cast<int>(wParam); return 41 + record.counted; }
     // Does its own work, then lets the window's default procedure store the text.
-    LRESULT OnSetText(WPARAM, LPARAM) { ++record.counted; return Default(); }
+    std::intptr_t OnSetText(std::uintptr_t, std::intptr_t) { ++record.counted; return Default(); }
 
 protected:
     void PostNcDestroy() override
