@@ -12,7 +12,7 @@ SAVER=$2
 HELPER=$3
 HOSTILE_LINES=$4
 WORK=$5
-COUNT=${6:-216}
+COUNT=${6:-204}
 SEED=${7:-7031}
 rm -rf "$WORK/run"
 mkdir -p "$WORK/run"

@@ -54,11 +54,12 @@ prepare_prefix() {
   grep -Eiq 'ShowCrashDialog[[:space:]]+REG_DWORD[[:space:]]+0x0' "$WORK/crash-dialog.txt" ||
     fail "wine's crash dialog is not switched off: $(cat "$WORK/crash-dialog.txt")"
   note "prefix $WINEPREFIX, ShowCrashDialog = 0"
+  # From here on one wineserver serves the whole script (cleanup ends it).
+  "$WINESERVER" -p
   # With no window manager on the display, wine holds a managed window that hides for two
   # seconds, waiting for one; the saver's full-screen window is run unmanaged instead.
-  "$WINE_RUN" reg add 'HKCU\Software\Wine\AppDefaults\Vellumar.scr\X11 Driver' /v Managed /d N /f \
+  "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Vellumar.scr\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1 || fail "could not set the saver's window unmanaged"
-  "$WINESERVER" -p 30
   TEMP_DIR=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d \( -name Temp -o -name temp \) | head -n1)
   [ -d "$TEMP_DIR" ] || fail "no temporary directory in the prefix"
 }

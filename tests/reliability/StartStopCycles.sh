@@ -12,7 +12,7 @@ WINE_RUN=$1
 SAVER=$2
 HELPER=$3
 WORK=$4
-CYCLES=${5:-32}
+CYCLES=${5:-30}
 rm -rf "$WORK/run"
 mkdir -p "$WORK/run"
 source "$(dirname "$0")/ReliabilityLib.sh"
@@ -40,7 +40,7 @@ for ((cycle = 1; cycle <= CYCLES; cycle++)); do
   done
   [ -n "$(saver_window)" ] || fail "cycle $cycle: no saver window after 10 s"
   # Wine's own mouse event at rest comes just after the window shows; it must not end it.
-  sleep 0.8
+  sleep 0.5
   kill -0 "$pid" 2>/dev/null || fail "cycle $cycle: the saver ended without input"
 
   case $((cycle % 4)) in
