@@ -28,8 +28,11 @@ BUTTONS=(1 3 2)
 MOVES=("1 0" "0 1" "-- -1 0" "0 -1")
 declare -A ENDED=()
 
+# The pointer starts where wine's first mouse event reports it, the screen's centre, and is
+# not put back after a move: wine keeps the position the last saver saw, and a pointer moved
+# behind its back would show up as a move in the next saver.
+xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
 for ((cycle = 1; cycle <= CYCLES; cycle++)); do
-  xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
   "$WINE64" "$SAVER" /s >/dev/null 2>&1 &
   pid=$!
   STARTED_PIDS+=($pid)
