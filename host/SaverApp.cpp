@@ -48,8 +48,9 @@ bool SaverApp::StartPreview(const std::vector<std::string>& arguments)
     // A 32-bit handle from the command line becomes a full handle by sign extension.
     const HWND host = reinterpret_cast<HWND>(HandleValueToPointerWidth(PreviewHostValue(arguments)));
     // Without a live host there is nothing to draw in: a child of a handle that is no window
-    // could be created (wine allows it) and would never be told to end.
-    if (!host || !IsWindow(host))
+    // could be created (wine allows it) and would never be told to end. The desktop window is
+    // no preview box either: a child of it would cover the screen and outlive every session.
+    if (!host || !IsWindow(host) || host == GetDesktopWindow())
         return false;
 
     auto* window = new DrawWindow(true);
