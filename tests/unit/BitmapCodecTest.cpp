@@ -25,7 +25,7 @@ void Put32(std::vector<uint8_t>& bytes, size_t at, uint32_t value)
 
 // A bitmap file laid out by hand, independent of the code under test. `screen` lists the
 // pixels as the screen shows them, top row first; 32-bit files get junk in the fourth byte.
-struct BitmapSpec {
+struct BitmapLayout {
     int32_t width = 5;
     int32_t height = 3; // the picture's height; `topDown` stores it negated
     uint16_t bitCount = 24;
@@ -44,31 +44,31 @@ std::vector<uint32_t> TestScreen(int32_t width, int32_t height)
     return screen;
 }
 
-std::vector<uint8_t> MakeFile(const BitmapSpec& spec, const std::vector<uint32_t>& screen)
+std::vector<uint8_t> MakeFile(const BitmapLayout& layout, const std::vector<uint32_t>& screen)
 {
-    const size_t bytesPerPixel = spec.bitCount / 8;
-    const size_t rowBytes = (spec.width * bytesPerPixel + 3) / 4 * 4;
-    size_t offset = 14 + spec.infoSize + spec.gapBeforePixels;
-    if (spec.infoSize == 40)
-        offset += 4 * spec.masks.size();
-    std::vector<uint8_t> file(offset + rowBytes * spec.height, 0);
+    const size_t bytesPerPixel = layout.bitCount / 8;
+    const size_t rowBytes = (layout.width * bytesPerPixel + 3) / 4 * 4;
+    size_t offset = 14 + layout.infoSize + layout.gapBeforePixels;
+    if (layout.infoSize == 40)
+        offset += 4 * layout.masks.size();
+    std::vector<uint8_t> file(offset + rowBytes * layout.height, 0);
     file[0] = 'B';
     file[1] = 'M';
     Put32(file, 2, static_cast<uint32_t>(file.size()));
     Put32(file, 10, static_cast<uint32_t>(offset));
-    Put32(file, 14, spec.infoSize);
-    Put32(file, 18, static_cast<uint32_t>(spec.width));
-    Put32(file, 22, static_cast<uint32_t>(spec.topDown ? -spec.height : spec.height));
+    Put32(file, 14, layout.infoSize);
+    Put32(file, 18, static_cast<uint32_t>(layout.width));
+    Put32(file, 22, static_cast<uint32_t>(layout.topDown ? -layout.height : layout.height));
     Put16(file, 26, 1);
-    Put16(file, 28, spec.bitCount);
-    Put32(file, 30, spec.compression);
-    Put32(file, 34, static_cast<uint32_t>(rowBytes * spec.height));
-    for (size_t k = 0; k < spec.masks.size(); ++k)
-        Put32(file, 54 + 4 * k, spec.masks[k]);
-    for (int32_t fileRow = 0; fileRow < spec.height; ++fileRow) {
-        const int32_t screenRow = spec.topDown ? fileRow : spec.height - 1 - fileRow;
-        for (int32_t c = 0; c < spec.width; ++c) {
-            const uint32_t pixel = screen[static_cast<size_t>(screenRow) * spec.width + c];
+    Put16(file, 28, layout.bitCount);
+    Put32(file, 30, layout.compression);
+    Put32(file, 34, static_cast<uint32_t>(rowBytes * layout.height));
+    for (size_t k = 0; k < layout.masks.size(); ++k)
+        Put32(file, 54 + 4 * k, layout.masks[k]);
+    for (int32_t fileRow = 0; fileRow < layout.height; ++fileRow) {
+        const int32_t screenRow = layout.topDown ? fileRow : layout.height - 1 - fileRow;
+        for (int32_t c = 0; c < layout.width; ++c) {
+            const uint32_t pixel = screen[static_cast<size_t>(screenRow) * layout.width + c];
             uint8_t* at = file.data() + offset + fileRow * rowBytes + c * bytesPerPixel;
             at[0] = static_cast<uint8_t>(pixel);
             at[1] = static_cast<uint8_t>(pixel >> 8);
@@ -109,13 +109,13 @@ TEST(BitmapReader, ReadsBottomUpAndTopDownFilesOf24And32Bits)
     for (uint16_t bits : {uint16_t{24}, uint16_t{32}})
         for (bool topDown : {false, true})
             for (auto [w, h] : {std::pair<int32_t, int32_t>{5, 3}, {1, 1}, {6, 4}, {7, 2}}) {
-                BitmapSpec spec;
-                spec.width = w;
-                spec.height = h;
-                spec.bitCount = bits;
-                spec.topDown = topDown;
+                BitmapLayout layout;
+                layout.width = w;
+                layout.height = h;
+                layout.bitCount = bits;
+                layout.topDown = topDown;
                 const auto screen = TestScreen(w, h);
-                const auto file = MakeFile(spec, screen);
+                const auto file = MakeFile(layout, screen);
                 PixelPicture picture;
                 std::string error;
                 ASSERT_TRUE(DecodeBitmapFile(file.data(), file.size(), picture, error))
@@ -130,7 +130,7 @@ TEST(BitmapReader, ReadsLongHeadersBitfieldsWithStandardMasksAndGapsBeforeThePix
 {
     const auto screen = TestScreen(4, 3);
     const std::vector<uint32_t> standard = {0xFF0000, 0xFF00, 0xFF};
-    std::vector<BitmapSpec> specs(5);
+    std::vector<BitmapLayout> specs(5);
     specs[0].infoSize = 124; // BITMAPV5HEADER, BI_RGB
     specs[1].infoSize = 108;
     specs[1].bitCount = 32;
@@ -158,8 +158,8 @@ TEST(BitmapReader, ReadsLongHeadersBitfieldsWithStandardMasksAndGapsBeforeThePix
 
 TEST(BitmapReader, NeedsEveryPixelButNotThePaddingOfTheLastRow)
 {
-    BitmapSpec spec; // 5 x 3 at 24 bits: rows of 15 bytes padded to 16
-    const auto file = MakeFile(spec, TestScreen(5, 3));
+    BitmapLayout layout; // 5 x 3 at 24 bits: rows of 15 bytes padded to 16
+    const auto file = MakeFile(layout, TestScreen(5, 3));
     for (size_t length = 0; length < file.size(); ++length) {
         const std::vector<uint8_t> cut(file.begin(), file.begin() + static_cast<long>(length));
         PixelPicture picture;
@@ -177,8 +177,8 @@ TEST(BitmapReader, NeedsEveryPixelButNotThePaddingOfTheLastRow)
 
 TEST(BitmapReader, RefusesHostileAndUnsupportedFiles)
 {
-    BitmapSpec spec;
-    const auto good = MakeFile(spec, TestScreen(5, 3));
+    BitmapLayout layout;
+    const auto good = MakeFile(layout, TestScreen(5, 3));
     const std::vector<std::pair<std::string, std::function<void(std::vector<uint8_t>&)>>> cases = {
         {"bad signature", [](auto& f) { f[0] = 'M'; f[1] = 'B'; }},
         {"OS/2 core header", [](auto& f) { Put32(f, 14, 12); }},
@@ -225,29 +225,29 @@ TEST(BitmapReader, RefusesBitfieldsOtherThanTheStandardMasks)
 {
     for (const std::vector<uint32_t>& masks :
          {std::vector<uint32_t>{0xFF, 0xFF00, 0xFF0000}, {0xFF000000, 0xFF0000, 0xFF00}, {0xF800, 0x7E0, 0x1F}}) {
-        BitmapSpec spec;
-        spec.bitCount = 32;
-        spec.compression = kBiBitfields;
-        spec.masks = masks;
-        ExpectRejected(MakeFile(spec, TestScreen(5, 3)), "masks " + std::to_string(masks[0]));
+        BitmapLayout layout;
+        layout.bitCount = 32;
+        layout.compression = kBiBitfields;
+        layout.masks = masks;
+        ExpectRejected(MakeFile(layout, TestScreen(5, 3)), "masks " + std::to_string(masks[0]));
     }
     // Masks announced but cut off by the end of the file.
-    BitmapSpec spec;
-    spec.bitCount = 32;
-    spec.compression = kBiBitfields;
-    spec.masks = {0xFF0000, 0xFF00, 0xFF};
-    auto file = MakeFile(spec, TestScreen(5, 3));
+    BitmapLayout layout;
+    layout.bitCount = 32;
+    layout.compression = kBiBitfields;
+    layout.masks = {0xFF0000, 0xFF00, 0xFF};
+    auto file = MakeFile(layout, TestScreen(5, 3));
     file.resize(60);
     ExpectRejected(file, "masks cut short");
 }
 
 TEST(BitmapReader, AcceptsTheLargestSide)
 {
-    BitmapSpec spec;
-    spec.width = kMaxBitmapSide;
-    spec.height = 1;
+    BitmapLayout layout;
+    layout.width = kMaxBitmapSide;
+    layout.height = 1;
     const auto screen = TestScreen(kMaxBitmapSide, 1);
-    const auto file = MakeFile(spec, screen);
+    const auto file = MakeFile(layout, screen);
     PixelPicture picture;
     std::string error;
     ASSERT_TRUE(DecodeBitmapFile(file.data(), file.size(), picture, error)) << error;
@@ -256,11 +256,11 @@ TEST(BitmapReader, AcceptsTheLargestSide)
 
 TEST(BitmapReader, SurvivesEverySingleByteChangeInTheHeaders)
 {
-    BitmapSpec spec;
-    spec.bitCount = 32;
-    spec.compression = kBiBitfields;
-    spec.masks = {0xFF0000, 0xFF00, 0xFF};
-    const auto good = MakeFile(spec, TestScreen(5, 3));
+    BitmapLayout layout;
+    layout.bitCount = 32;
+    layout.compression = kBiBitfields;
+    layout.masks = {0xFF0000, 0xFF00, 0xFF};
+    const auto good = MakeFile(layout, TestScreen(5, 3));
     for (size_t at = 0; at < 66; ++at)
         for (uint8_t value : {uint8_t{0x00}, uint8_t{0x7F}, uint8_t{0x80}, uint8_t{0xFF}}) {
             auto file = good;
