@@ -5,43 +5,7 @@
 #   WINE_RUN          the wine runner (cmake/wine-run.sh)
 #   VELLUMAR_WINE_DIR the wine folder
 
-XVFB_PID=""
-declare -a STARTED_PIDS=()
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-note() { echo "-- $*"; }
-
-start_display() {
-  local fifo
-  fifo=$(mktemp -u "${TMPDIR:-/tmp}/vellumar-displayfd.XXXXXX")
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 </dev/null &
-  XVFB_PID=$!
-  local display
-  display=$(timeout 20 head -n1 "$fifo")
-  rm -f "$fifo"
-  [ -n "$display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$display"
-}
-
-# Ends what this test started: its programs, the prefix's wineserver, its Xvfb.
-cleanup() {
-  local pid
-  for pid in "${STARTED_PIDS[@]}"; do
-    kill "$pid" 2>/dev/null
-  done
-  for pid in "${STARTED_PIDS[@]}"; do
-    wait "$pid" 2>/dev/null
-  done
-  WINEPREFIX="$VELLUMAR_WINE_DIR/prefix" /usr/lib/wine/wineserver64 -k 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  wait 2>/dev/null
-  return 0
-}
+source "$(dirname "${BASH_SOURCE[0]}")/XSession.sh"
 
 # Runs a wine program to its end (registry edits and the like); its output is dropped.
 wine_quiet() {

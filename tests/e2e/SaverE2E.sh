@@ -23,42 +23,8 @@ rm -rf "$WORK/run"
 mkdir -p "$WORK/run"
 RUN=$WORK/run
 
-XVFB_PID=""
-declare -a STARTED_PIDS=()
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-note() { echo "-- $*"; }
-
-cleanup() {
-  local pid
-  for pid in "${STARTED_PIDS[@]}"; do
-    kill "$pid" 2>/dev/null
-  done
-  for pid in "${STARTED_PIDS[@]}"; do
-    wait "$pid" 2>/dev/null
-  done
-  WINEPREFIX=$PREFIX /usr/lib/wine/wineserver64 -k 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  wait 2>/dev/null
-  return 0
-}
+source "$(dirname "$0")/XSession.sh"
 trap cleanup EXIT
-
-start_display() {
-  local fifo display
-  fifo=$(mktemp -u "${TMPDIR:-/tmp}/vellumar-saver-displayfd.XXXXXX")
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 ${WIDTH}x${HEIGHT}x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 </dev/null &
-  XVFB_PID=$!
-  display=$(timeout 20 head -n1 "$fifo")
-  rm -f "$fifo"
-  [ -n "$display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$display"
-}
 
 windows_path() {
   local path

@@ -15,37 +15,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 export VELLUMAR_WINE_DIR=${VELLUMAR_WINE_DIR:-$WORK/wine}
 export WINEPREFIX=$VELLUMAR_WINE_DIR/prefix
-XVFB_PID=""
-declare -a STARTED_PIDS=()
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-note() { echo "-- $*"; }
-
-cleanup() {
-  local pid
-  for pid in "${STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-  "$WINESERVER" -k 2>/dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
-  wait 2>/dev/null
-  return 0
-}
-
-start_display() {
-  local fifo display
-  fifo=$(mktemp -u "${TMPDIR:-/tmp}/vellumar-reliability-displayfd.XXXXXX")
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 ${WIDTH}x${HEIGHT}x24 -nolisten tcp -noreset 3>"$fifo" >/dev/null 2>&1 </dev/null &
-  XVFB_PID=$!
-  display=$(timeout 20 head -n1 "$fifo")
-  rm -f "$fifo"
-  [ -n "$display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$display"
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/XSession.sh"
 
 # Makes the prefix (through the runner) and checks that a crash cannot open a dialog.
 prepare_prefix() {
