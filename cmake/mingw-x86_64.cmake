@@ -1,6 +1,4 @@
-# 64-bit Windows build; its test programs run here under wine64 through wine-run.sh.
+# 64-bit Windows build; its test programs run here under wine 8 (see the top CMakeLists.txt).
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(VELLUMAR_MINGW_TRIPLE x86_64-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
-
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)

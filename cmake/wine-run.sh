@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Runs one Windows program under wine64 and returns its exit status. Used as the
-# cross-compiling emulator of the win64 build, so ctest calls it as
+# Runs one Windows program under wine and returns its exit status. Used as the
+# cross-compiling emulator of the Windows builds, so ctest calls it as
 #   wine-run.sh PROGRAM.exe [ARGS...]
+# Which wine: see wine-env.sh (VELLUMAR_WINE_ROOT names the wine 10 chroot of the 32-bit
+# build, made here on first use).
 #
 # Every build folder gets its own wine prefix (<build>/wine/prefix), made once under a lock,
 # with wine's crash dialog switched off so that a crashing test fails instead of hanging.
@@ -19,12 +21,7 @@ if [ $# -lt 1 ]; then
   exit 2
 fi
 
-WINE64=/usr/lib/wine/wine64
-export WINELOADER=$WINE64
-export WINESERVER=/usr/lib/wine/wineserver64
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 # The build folder is the nearest folder above the program that holds CMakeCache.txt.
 find_build_dir() {
@@ -82,13 +79,16 @@ start_xvfb() {
 
 make_prefix() {
   [ -f "$WINEPREFIX/.vellumar-ready" ] && return 0
+  if [ -n "${VELLUMAR_WINE_ROOT:-}" ]; then
+    "$VELLUMAR_WINE_TOOLS/wine10-root.sh" "$VELLUMAR_WINE_ROOT" || return 1
+  fi
   rm -rf "$WINEPREFIX"
-  "$WINE64" wineboot -i >/dev/null 2>&1 || return 1
-  "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+  "$WINE" wineboot -i >/dev/null 2>&1 || return 1
+  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
     >/dev/null 2>&1 || return 1
   # The registry reaches the disk when the server ends.
-  "$WINESERVER" -w
-  "$WINESERVER" -k 2>/dev/null
+  "$WINE_SERVER" -w
+  "$WINE_SERVER" -k 2>/dev/null
   touch "$WINEPREFIX/.vellumar-ready"
 }
 
@@ -121,7 +121,7 @@ leave() {
   flock 9
   rm -f "$STATE/users/$$"
   if [ "$(live_users)" -eq 0 ]; then
-    "$WINESERVER" -k 2>/dev/null
+    "$WINE_SERVER" -k 2>/dev/null
     if [ -f "$SESSION" ]; then
       read -r _ xvfb_pid <"$SESSION"
       pid_alive "${xvfb_pid:-}" && kill "$xvfb_pid" 2>/dev/null
@@ -143,10 +143,10 @@ if [ -n "${VELLUMAR_WINE_FILE_LIMIT_KB:-}" ]; then
   # A full disk, for tests of partly written files: the program's writes stop at the limit
   # and fail (EFBIG, SIGXFSZ ignored). The wineserver is started first so that the registry
   # it saves is not limited.
-  "$WINESERVER" -p 5 >/dev/null 2>&1
-  ( ulimit -f "$VELLUMAR_WINE_FILE_LIMIT_KB" && trap '' XFSZ && exec "$WINE64" "$@" ) &
+  "$WINE_SERVER" -p 5 >/dev/null 2>&1
+  ( ulimit -f "$VELLUMAR_WINE_FILE_LIMIT_KB" && trap '' XFSZ && exec "$WINE" "$@" ) &
 else
-  "$WINE64" "$@" &
+  "$WINE" "$@" &
 fi
 child=$!
 wait "$child"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# End to end: the real Vellumar.scr under Xvfb (1024x768x24) and wine64.
+# End to end: the real Vellumar.scr under Xvfb (1024x768x24) and wine.
 #   SaverE2E.sh WINE_RUN SAVER SHOW_PICTURE PREVIEW_HOST WORK_DIR
 # Full screen over a known picture (snapshot file, upright picture, ripples, animation),
 # the three ways it ends and the mouse event at rest that must not end it, the preview child,
@@ -150,20 +150,36 @@ for action in "key space" "click 1" "key Escape"; do
   note "'$action' ended the saver with status 0"
 done
 
-# ---- Preview: the saver's window is a visible child covering the host's client area, and
-# destroying the host ends the saver with 0. (What the child paints is checked in-process by
-# the window tests: wine 8 does not put a GDI child window's painting on the screen when its
-# top-level parent belongs to another process.)
+# ---- Preview: the saver's window is a visible child covering the host's client area, it
+# shows the preview bitmap tiled from the host's top-left corner (one clipped tile in a box
+# smaller than the bitmap), and destroying the host ends the saver with 0. Wine 8 does not
+# put a GDI child window's painting on the screen when its top-level parent belongs to
+# another process; there only the geometry is checked here (the painting is checked
+# in-process by the window tests).
 SAVER_WINDOWS=$(windows_path "$SAVER")
+PREVIEW_BITMAP=$(cd "$(dirname "$0")/../../resources" && pwd)/Preview.bmp
 for box in 300x200 100x80; do
   "$WINE_RUN" "$PREVIEW_HOST" "${box%x*}" "${box#*x}" 3000 "$SAVER_WINDOWS" >"$RUN/host-$box.log" 2>&1 &
   HOST_PID=$!
   STARTED_PIDS+=($HOST_PID)
+  if [ "$WINE_SHOWS_OTHER_PROCESS_CHILDREN" = yes ]; then
+    for ((i = 0; i < 600; i++)); do
+      grep -q 'covers-host' "$RUN/host-$box.log" 2>/dev/null && break
+      kill -0 "$HOST_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    sleep 1
+    screenshot "preview-$box"
+    $CHECK preview "$RUN/preview-$box.rgb" $WIDTH $HEIGHT "${box%x*}" "${box#*x}" "$PREVIEW_BITMAP" ||
+      fail "preview $box: the host's box does not show the tiled preview bitmap"
+  fi
   wait_exit "$HOST_PID" 60 || fail "preview $box: the host did not end"
   grep -q 'child-covers-host' "$RUN/host-$box.log" || fail "preview $box: $(cat "$RUN/host-$box.log")"
   grep -q 'saver-exit 0' "$RUN/host-$box.log" || fail "preview $box: $(cat "$RUN/host-$box.log")"
   [ "$EXIT_STATUS" = 0 ] || fail "preview $box: host status $EXIT_STATUS"
-  note "preview $box: the saver's child covered the host; destroying the host ended it with status 0"
+  shown="the saver's child covered the host"
+  [ "$WINE_SHOWS_OTHER_PROCESS_CHILDREN" = yes ] && shown="$shown and showed the tiled bitmap pixel for pixel"
+  note "preview $box: $shown; destroying the host ended it with status 0"
 done
 
 # ---- Preview without a usable host ends at once, with no window.
@@ -190,9 +206,7 @@ after=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
 for round in 1 2 3; do
   xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
   read -r uptime _ </proc/uptime
-  WINEPREFIX=$PREFIX WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64 \
-    WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=+timestamp,+relay \
-    /usr/lib/wine/wine64 "$SAVER" /s 2>"$RUN/relay-$round.log" &
+  WINEPREFIX=$PREFIX WINEDEBUG=+timestamp,+relay "$WINE" "$SAVER" /s 2>"$RUN/relay-$round.log" &
   pid=$!
   STARTED_PIDS+=($pid)
   sleep 3

@@ -1,7 +1,9 @@
 # Shared by the end-to-end and reliability scripts. Sourced, not run.
 # A script gets an Xvfb of its own on a free display (WIDTH x HEIGHT, 1024 x 768 unless set)
 # and lists the programs it starts in STARTED_PIDS; `cleanup` ends them, the wineserver of
-# the prefix in VELLUMAR_WINE_DIR, and the Xvfb.
+# the prefix in VELLUMAR_WINE_DIR, and the Xvfb. WINE and WINE_SERVER run a Windows program
+# and the wineserver directly, under the wine the build's tests use (cmake/wine-env.sh).
+source "$(dirname "${BASH_SOURCE[0]}")/../../cmake/wine-env.sh"
 
 XVFB_PID=""
 declare -a STARTED_PIDS=()
@@ -30,7 +32,7 @@ cleanup() {
   local pid
   for pid in "${STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-  WINEPREFIX="$VELLUMAR_WINE_DIR/prefix" /usr/lib/wine/wineserver64 -k 2>/dev/null
+  WINEPREFIX="$VELLUMAR_WINE_DIR/prefix" "$WINE_SERVER" -k 2>/dev/null
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
   wait 2>/dev/null
   return 0

@@ -7,6 +7,9 @@
   saver_check.py picture SHOT.rgb W H     compare a raw RGB screenshot with ShowPicture's picture
   saver_check.py desktop SHOT.rgb W H     the same, requiring the whole picture unchanged
   saver_check.py snapshot FILE W H BITS   check a snapshot file's headers and length
+  saver_check.py preview SHOT.rgb W H BOX_W BOX_H BITMAP
+                                          the box at the screen's top-left corner shows the
+                                          8-bit BITMAP tiled from that corner, pixel for pixel
 """
 import ctypes
 import os
@@ -100,6 +103,39 @@ def snapshot(path, width, height, bits):
     print("snapshot file whole: %d bytes, %dx%d at %d bits" % (len(data), w, h, bitcount))
 
 
+def bitmap_rows(path):
+    """Rows (top first) of RGB tuples of an uncompressed 8-bit bottom-up bitmap file."""
+    data = open(path, "rb").read()
+    offset, = struct.unpack_from("<I", data, 10)
+    header_size, width, height, _, bits, compression, _, _, _, used = struct.unpack_from("<IiiHHIIiiI", data, 14)
+    if bits != 8 or compression != 0 or height <= 0:
+        sys.exit("%s: not an uncompressed bottom-up 8-bit bitmap" % path)
+    table = 14 + header_size
+    colours = [(data[table + 4 * i + 2], data[table + 4 * i + 1], data[table + 4 * i]) for i in range(used or 256)]
+    stride = (width + 3) & ~3
+    return [[colours[data[offset + (height - 1 - y) * stride + x]] for x in range(width)] for y in range(height)]
+
+
+def preview(shot, width, height, box_width, box_height, bitmap):
+    data = open(shot, "rb").read()
+    if len(data) != width * height * 3:
+        sys.exit("screenshot has %d bytes, not %d" % (len(data), width * height * 3))
+    tile = bitmap_rows(bitmap)
+    tile_height, tile_width = len(tile), len(tile[0])
+    wrong = []
+    for y in range(box_height):
+        for x in range(box_width):
+            o = (y * width + x) * 3
+            if tuple(data[o:o + 3]) != tile[y % tile_height][x % tile_width]:
+                wrong.append((x, y))
+    if wrong:
+        x, y = wrong[0]
+        o = (y * width + x) * 3
+        sys.exit("%d of %d pixels of the box differ from the tiled bitmap; first at %d,%d: %r, not %r"
+                 % (len(wrong), box_width * box_height, x, y, tuple(data[o:o + 3]), tile[y % tile_height][x % tile_width]))
+    print("the %dx%d box shows the %dx%d bitmap tiled from its corner" % (box_width, box_height, tile_width, tile_height))
+
+
 if __name__ == "__main__":
     command = sys.argv[1]
     if command == "watch":
@@ -110,5 +146,7 @@ if __name__ == "__main__":
         picture(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), exact=True)
     elif command == "snapshot":
         snapshot(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]))
+    elif command == "preview":
+        preview(sys.argv[2], *map(int, sys.argv[3:7]), sys.argv[7])
     else:
         sys.exit(__doc__)

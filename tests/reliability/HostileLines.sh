@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Hostile command lines through the real saver under wine64 and Xvfb (1024x768).
+# Hostile command lines through the real saver under wine and Xvfb (1024x768).
 #   HostileLines.sh WINE_RUN SAVER HELPER HOSTILE_LINES WORK_DIR [COUNT] [SEED]
 # HostileLines.exe makes COUNT lines from SEED and runs the saver with each (see its header
 # for how a run may end). Here: the prefix is checked to have wine's crash dialog off, the
@@ -27,13 +27,13 @@ xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
 
 SAVER_WINDOWS="Z:$(cd "$(dirname "$SAVER")" && pwd)/$(basename "$SAVER")"
 SAVER_WINDOWS=${SAVER_WINDOWS//\//\\}
-"$WINE64" "$HOSTILE_LINES" "$SAVER_WINDOWS" "$COUNT" "$SEED" >"$WORK/run/lines.log" 2>&1
+"$WINE" "$HOSTILE_LINES" "$SAVER_WINDOWS" "$COUNT" "$SEED" >"$WORK/run/lines.log" 2>&1
 status=$?
 grep -E '^run ' "$WORK/run/lines.log" | grep -E 'DID NOT END|CRASHED|LEFT BEHIND|NOT STARTED' | head -20
 sed -n '/^summary/,$p' "$WORK/run/lines.log"
 [ "$status" = 0 ] || fail "some hostile lines failed (status $status); every run is in $WORK/run/lines.log"
 
-"$WINESERVER" -p 0
+"$WINE_SERVER" -p 0
 sleep 1
 left=$(leftover_programs)
 [ -z "$left" ] || fail "processes left after the hostile lines: $left"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Resource use of the real saver over a long run under wine64 and Xvfb (1024x768).
+# Resource use of the real saver over a long run under wine and Xvfb (1024x768).
 #   LongRunLeaks.sh WINE_RUN SAVER HELPER WORK_DIR [FRAMES]
 # The saver runs full screen over a patterned backdrop until it has presented FRAMES frames
 # (default 3,000: three minutes at 60 ms) and for at least three minutes. Checked:
@@ -38,18 +38,18 @@ start_display
 note "display $DISPLAY"
 prepare_prefix
 # Only the saver's run below traces (+relay); every other program runs with WINEDEBUG=-all.
-"$WINE64" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d gdi32.SetDIBitsToDevice /f \
+"$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d gdi32.SetDIBitsToDevice /f \
   >/dev/null 2>&1 || fail "could not limit the relay trace to the presentation call"
 
-"$WINE64" "$HELPER" backdrop >"$RUN/backdrop.log" 2>&1 &
+"$WINE" "$HELPER" backdrop >"$RUN/backdrop.log" 2>&1 &
 STARTED_PIDS+=($!)
 sleep 3
 
 xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
-WINEDEBUG=-all,+relay "$WINE64" "$SAVER" /s 2>"$RUN/relay.log" >/dev/null &
+WINEDEBUG=-all,+relay "$WINE" "$SAVER" /s 2>"$RUN/relay.log" >/dev/null &
 SAVER_PID=$!
 STARTED_PIDS+=($SAVER_PID)
-"$WINE64" "$HELPER" gdi-watch Vellumar.scr 5000 2>&1 | tr -d '\r' >"$RUN/gdi.log" &
+"$WINE" "$HELPER" gdi-watch Vellumar.scr 5000 2>&1 | tr -d '\r' >"$RUN/gdi.log" &
 STARTED_PIDS+=($!)
 
 frames() { grep -c 'Ret  gdi32.SetDIBitsToDevice' "$RUN/relay.log"; }

@@ -1,18 +1,12 @@
 # Shared by the reliability scripts: the wine environment of one private prefix, an Xvfb of
 # our own, and the checks every run needs. Sourced after WINE_RUN, SAVER, HELPER and WORK are set.
 #
-# The saver runs under /usr/lib/wine/wine64 directly (not through the runner), so that its
-# Linux process is ours to watch. The runner is used once, first, to make the prefix (with
-# wine's crash dialog switched off); nothing else of it runs while our programs do, because
-# its last run ends the prefix's wineserver.
+# The saver runs under wine directly ($WINE, not through the runner), so that its Linux
+# process is ours to watch. The runner is used once, first, to make the prefix (with wine's
+# crash dialog switched off); nothing else of it runs while our programs do, because its
+# last run ends the prefix's wineserver.
 WIDTH=1024
 HEIGHT=768
-WINE64=/usr/lib/wine/wine64
-export WINELOADER=$WINE64
-export WINESERVER=/usr/lib/wine/wineserver64
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=win64
 export VELLUMAR_WINE_DIR=${VELLUMAR_WINE_DIR:-$WORK/wine}
 export WINEPREFIX=$VELLUMAR_WINE_DIR/prefix
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/XSession.sh"
@@ -25,10 +19,10 @@ prepare_prefix() {
     fail "wine's crash dialog is not switched off: $(cat "$WORK/crash-dialog.txt")"
   note "prefix $WINEPREFIX, ShowCrashDialog = 0"
   # From here on one wineserver serves the whole script (cleanup ends it).
-  "$WINESERVER" -p
+  "$WINE_SERVER" -p
   # With no window manager on the display, wine holds a managed window that hides for two
   # seconds, waiting for one; the saver's full-screen window is run unmanaged instead.
-  "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Vellumar.scr\X11 Driver' /v Managed /d N /f \
+  "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Vellumar.scr\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1 || fail "could not set the saver's window unmanaged"
   TEMP_DIR=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d \( -name Temp -o -name temp \) | head -n1)
   [ -d "$TEMP_DIR" ] || fail "no temporary directory in the prefix"

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Start-stop cycles of the real saver under wine64 and Xvfb (1024x768).
+# Start-stop cycles of the real saver under wine and Xvfb (1024x768).
 #   StartStopCycles.sh WINE_RUN SAVER HELPER WORK_DIR [CYCLES]
 # Every cycle starts the saver full screen and, once its window shows and the mouse event at
 # rest has passed, ends it with one input, in rotation: a key, a mouse click, a one-pixel
@@ -33,7 +33,7 @@ declare -A ENDED=()
 # behind its back would show up as a move in the next saver.
 xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
 for ((cycle = 1; cycle <= CYCLES; cycle++)); do
-  "$WINE64" "$SAVER" /s >/dev/null 2>&1 &
+  "$WINE" "$SAVER" /s >/dev/null 2>&1 &
   pid=$!
   STARTED_PIDS+=($pid)
   for ((i = 0; i < 200; i++)); do
@@ -51,7 +51,7 @@ for ((cycle = 1; cycle <= CYCLES; cycle++)); do
     2) input="click ${BUTTONS[$(((cycle / 4) % ${#BUTTONS[@]}))]}"; xdotool $input ;;
     3) input="mousemove_relative ${MOVES[$(((cycle / 4) % ${#MOVES[@]}))]}"; xdotool $input ;;
     0) input="another window activated"
-       "$WINE64" "$HELPER" activate 1000 >"$WORK/run/activate-$cycle.log" 2>&1 &
+       "$WINE" "$HELPER" activate 1000 >"$WORK/run/activate-$cycle.log" 2>&1 &
        helper=$!
        STARTED_PIDS+=($helper) ;;
   esac

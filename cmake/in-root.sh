@@ -1,0 +1,22 @@
+#!/bin/sh
+# Runs COMMAND inside the chroot ROOT, in the current directory when ROOT has it.
+#   in-root.sh ROOT COMMAND [ARGS...]
+# The chroot gets /proc, /dev, the X server's sockets and this project's folder at the same
+# path, so that programs, wine prefixes and work folders are the same files inside and out.
+# The mounts are made in a private mount namespace of this command alone and end with it:
+# no removal of the build folder can reach through them into the real /dev.
+set -e
+[ $# -ge 2 ] || { echo "usage: in-root.sh ROOT COMMAND [ARGS...]" >&2; exit 2; }
+root=$(cd "$1" && pwd)
+shift
+project=$(cd "$(dirname "$0")/.." && pwd)
+exec unshare --mount --propagation private -- /bin/sh -c '
+  root=$1 project=$2 here=$3
+  shift 3
+  mount -t proc proc "$root/proc"
+  mount --rbind /dev "$root/dev"
+  mkdir -p "$root$project" "$root/tmp/.X11-unix"
+  mount --bind "$project" "$root$project"
+  if [ -d /tmp/.X11-unix ]; then mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"; fi
+  exec chroot "$root" /bin/sh -c "cd \"\$0\" 2>/dev/null || cd /; exec \"\$@\"" "$here" "$@"
+' in-root "$root" "$project" "$PWD" "$@"
