@@ -151,6 +151,9 @@ int GdiWatch(const char* program, DWORD interval)
         std::printf("not-found\n");
         return 3;
     }
+    // A process just started has no GDI handle table until its graphics library is loaded.
+    for (int i = 0; i < 100 && CountGdiObjects(process) < 0; ++i)
+        Sleep(100);
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
         std::printf("gdi %lu %ld\n", static_cast<unsigned long>(GetTickCount() - start), CountGdiObjects(process));
