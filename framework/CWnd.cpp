@@ -95,6 +95,7 @@ LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const CurrentMessage outer = current;  // handlers may send messages to their own window
     current = {message, wParam, lParam};
+    ++messageDepth;
     std::intptr_t result = 0;
     try {
         if (!DispatchToMap(*this, message, wParam, lParam, result))
@@ -107,6 +108,14 @@ LRESULT CWnd::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     current = outer;
     if (message == WM_NCDESTROY)
         AfterLastMessage();
+    if (--messageDepth == 0 && lastMessageSeen) {
+        // The object's last hook, which may delete it: nothing of it is touched afterwards.
+        lastMessageSeen = false;
+        try {
+            PostNcDestroy();
+        } catch (...) {
+        }
+    }
     return result;
 }
 
@@ -121,10 +130,6 @@ void CWnd::AfterLastMessage()
         PostQuitMessage(0);
         app->m_pMainWnd = nullptr;
     }
-    if (creating)
-        return;  // creation failed: Create reports it and the caller still holds the object
-    try {
-        PostNcDestroy();
-    } catch (...) {
-    }
+    // A failed creation leaves the object to the caller, which Create tells.
+    lastMessageSeen = !creating;
 }

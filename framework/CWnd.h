@@ -61,8 +61,10 @@ protected:
     // procedure is not WindowProcedure (dialogs), which forward to HandleMessage.
     void AttachWindow(HWND window);
 
-    // Dispatches one message through the map; never lets an exception out. After WM_NCDESTROY
-    // it applies the main-window rule, detaches the window and calls PostNcDestroy.
+    // Dispatches one message through the map; never lets an exception out. At WM_NCDESTROY
+    // it applies the main-window rule and detaches the window; PostNcDestroy follows once
+    // every handler of this object has returned (WM_NCDESTROY comes inside the handler whose
+    // default processing destroys the window, and the object may delete itself).
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     DECLARE_MESSAGE_MAP()
@@ -77,5 +79,7 @@ private:
     void AfterLastMessage();
 
     CurrentMessage current{0, 0, 0};
+    int messageDepth = 0;           // handlers of this object running now, nested ones included
+    bool lastMessageSeen = false;   // WM_NCDESTROY has come: PostNcDestroy is due
     bool creating = false;  // inside Create: a failed creation leaves the object to the caller
 };

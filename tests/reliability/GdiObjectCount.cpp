@@ -9,8 +9,9 @@
 
 namespace {
 
-// The x86_64 layout of the pieces read here.
-constexpr size_t kPebGdiSharedHandleTableOffset = 0xF8;
+// Where the process environment block names the table: a 32-bit program sees its own
+// 32-bit block. The entries have wine's layout in both: 64-bit object and user pointers.
+constexpr size_t kPebGdiSharedHandleTableOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
 constexpr size_t kHandleEntrySize = 24;  // object pointer, owner, unique, type, flags, user pointer
 constexpr size_t kHandleEntryTypeOffset = 14;
 constexpr size_t kMaxHandleCount = 0x10000;

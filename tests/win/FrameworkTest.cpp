@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -96,6 +98,26 @@ BEGIN_MESSAGE_MAP(TestWindow, CWnd)
     ON_MESSAGE(WM_SETTEXT, OnSetText)
 END_MESSAGE_MAP()
 
+// Ends its own life in its last hook, as the saver's windows do, and leaves its storage
+// poisoned: any write to the object after that hook shows.
+class SelfEndingWindow : public CWnd {
+public:
+    explicit SelfEndingWindow(bool& ended) : ended(ended) {}
+
+protected:
+    void PostNcDestroy() override
+    {
+        bool& flag = ended;
+        void* storage = this;
+        this->~SelfEndingWindow();
+        std::memset(storage, 0xA5, sizeof(SelfEndingWindow));
+        flag = true;
+    }
+
+private:
+    bool& ended;
+};
+
 class QuitCodeApp : public CWinApp {
 public:
     bool InitInstance() override { return true; }
@@ -119,6 +141,23 @@ TEST(Framework, DestroyingTheMainWindowPostsQuitAndClearsItBeforePostNcDestroy)
     EXPECT_EQ(nullptr, app.m_pMainWnd);
     EXPECT_EQ(nullptr, window.m_hWnd);
     EXPECT_EQ(0, DrainQueue());
+}
+
+// WM_CLOSE's default processing destroys the window inside its own handler, so the last
+// hook runs only once that outer handler has returned.
+TEST(Framework, AnObjectThatEndsInItsLastHookIsNotTouchedAfterIt)
+{
+    alignas(SelfEndingWindow) unsigned char storage[sizeof(SelfEndingWindow)];
+    bool ended = false;
+    auto* window = new (storage) SelfEndingWindow(ended);
+    RECT rect{0, 0, 100, 80};
+    ASSERT_TRUE(window->Create(0, TestWindowClass(), "test", WS_POPUP, rect, nullptr, 0));
+    const HWND handle = window->m_hWnd;
+    SendMessageA(handle, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(IsWindow(handle));
+    for (size_t i = 0; i < sizeof storage; ++i)
+        ASSERT_EQ(0xA5, storage[i]) << "byte " << i << " written after the object ended";
 }
 
 TEST(Framework, OtherWindowsEndWithoutQuitting)
