@@ -69,12 +69,17 @@ std::intptr_t ConfigDialog::OnPaint(std::uintptr_t, std::intptr_t)
     SendMessageA(m_hWnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     GetClientRect(m_hWnd, &client);
+    PaintMinimisedIcon(dc, client);
+    EndPaint(m_hWnd, &paint);
+    return 0;
+}
+
+void ConfigDialog::PaintMinimisedIcon(HDC dc, const RECT& client) const
+{
     const IconOrigin origin =
         MinimisedIconOrigin(client.right - client.left, client.bottom - client.top,
                             GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
     DrawIcon(dc, origin.x, origin.y, icon);
-    EndPaint(m_hWnd, &paint);
-    return 0;
 }
 
 std::intptr_t ConfigDialog::OnQueryDragIcon(std::uintptr_t, std::intptr_t)

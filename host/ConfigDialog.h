@@ -14,6 +14,9 @@ public:
     explicit ConfigDialog(CWnd* parent = nullptr);
     ~ConfigDialog() override;
 
+    // What the minimised dialog shows: the program's icon centred in `client` of `dc`.
+    void PaintMinimisedIcon(HDC dc, const RECT& client) const;
+
 protected:
     void DoDataExchange(CDataExchange* exchange) override;
     bool OnInitDialog() override;

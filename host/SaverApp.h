@@ -23,8 +23,8 @@ public:
     // window tells preview painting from full-screen work.
     static bool IsPreviewMode();
 
-private:
-    // Both false when there is no window to run: the program then ends without a loop.
+    // The two window modes' starts, from the split command line. Both false when there is
+    // no window to run: the program then ends without a loop.
     bool StartPreview(const std::vector<std::string>& arguments);
     bool StartFullScreen();
 };

@@ -75,6 +75,10 @@ recorded_command() {
   grep '^command: ' "$1" | sed -n "${2}p" | sed 's/^command: //; s/\r$//'
 }
 
+recorded_show() {
+  grep '^show: ' "$1" | sed -n "${2}p" | sed 's/^show: //; s/\r$//'
+}
+
 recorded_directory() {
   grep '^directory: ' "$1" | sed -n "${2}p" | sed 's/^directory: //; s/\r$//'
 }

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The installer under wine: a recording program of ours stands as rundll32.exe in the
 # installer's own folder, which the platform searches first. The installer must start it
-# exactly once with "desk.cpl,InstallScreenSaver vellumar.scr", in the directory it was
-# started from, whatever its own arguments, end with status 0 and show no window.
+# exactly once with "desk.cpl,InstallScreenSaver vellumar.scr", hidden, in the directory it
+# was started from, whatever its own arguments, end with status 0 and show no window.
 # usage: InstallerE2E.sh WINE_RUN INSTALLER_EXE RECORDER_EXE WORK_DIR
 set -uo pipefail
 WINE_RUN=$1 INSTALLER=$2 RECORDER=$3 WORK=$4
@@ -46,6 +46,8 @@ check_run() {
   local got
   got=$(recorded_command "$LOG" $((runs_before + 1)))
   [ "$got" = "$EXPECTED" ] || fail "started '$got', expected '$EXPECTED'"
+  got=$(recorded_show "$LOG" $((runs_before + 1)))
+  [ "$got" = 0 ] || fail "started with show state '$got', not SW_HIDE (0)"
   got=$(recorded_directory "$LOG" $((runs_before + 1)))
   [ "$got" = "$(windows_path "$from")" ] || fail "started in '$got', expected '$(windows_path "$from")'"
   note "ok: from $(basename "$from") with arguments '$*'"

@@ -1,8 +1,9 @@
 // Stands in for a program that Vellumar or the installer starts (a browser, rundll32.exe):
 // appends how it was started to a log next to itself, named after itself with ".log" for
-// ".exe", and ends at once without a window. Two lines per start:
+// ".exe", and ends at once without a window. Three lines per start:
 //   command: <the command line exactly as the process received it>
 //   directory: <its current directory>
+//   show: <the show state it was started with, in decimal>
 #include <windows.h>
 
 #include <string>
@@ -22,12 +23,12 @@ std::string OwnLogPath()
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show)
 {
     char directory[MAX_PATH] = "";
     GetCurrentDirectoryA(MAX_PATH, directory);
-    const std::string record =
-        std::string("command: ") + GetCommandLineA() + "\r\ndirectory: " + directory + "\r\n";
+    const std::string record = std::string("command: ") + GetCommandLineA() + "\r\ndirectory: " + directory +
+                               "\r\nshow: " + std::to_string(show) + "\r\n";
 
     const HANDLE log = CreateFileA(OwnLogPath().c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -9,6 +9,10 @@
   pe_check.py manifest LEVEL PROGRAM...
       Each program embeds a manifest (resource 1 of type RT_MANIFEST) that requests the
       execution level LEVEL without UI access and names the Windows versions it supports.
+  pe_check.py saver-resources PROGRAM
+      The saver's version block (1.0.0.1, its description and product name) and its two
+      dialog templates, field by field: styles, positions, sizes, fonts, and the controls in
+      their order with their classes, texts, styles and rectangles.
   pe_check.py list PROGRAM...
       Prints each program's imports, a "DLL function" line each.
 """
@@ -16,6 +20,8 @@ import struct
 import sys
 import xml.etree.ElementTree as ElementTree
 
+RT_DIALOG = 5
+RT_VERSION = 16
 RT_MANIFEST = 24
 ASM_V3 = "urn:schemas-microsoft-com:asm.v3"
 COMPATIBILITY = "urn:schemas-microsoft-com:compatibility.v1"
@@ -104,6 +110,150 @@ class Image:
         return self.data[start:start + data_size]
 
 
+class Reader:
+    """Little-endian reads through a resource's bytes."""
+
+    def __init__(self, data, at=0):
+        self.data, self.at = data, at
+
+    def take(self, form):
+        values = struct.unpack_from("<" + form, self.data, self.at)
+        self.at += struct.calcsize("<" + form)
+        return values if len(values) > 1 else values[0]
+
+    def text(self):
+        end = self.at
+        while self.data[end:end + 2] != b"\0\0":
+            end += 2
+        value = self.data[self.at:end].decode("utf-16-le")
+        self.at = end + 2
+        return value
+
+    def name_or_ordinal(self):
+        """None, an ordinal (int) or a text, as dialog templates store them."""
+        first, = struct.unpack_from("<H", self.data, self.at)
+        if first == 0:
+            self.at += 2
+            return None
+        if first == 0xFFFF:
+            self.at += 4
+            return struct.unpack_from("<H", self.data, self.at - 2)[0]
+        return self.text()
+
+    def align(self):
+        self.at = (self.at + 3) & ~3
+
+
+def dialog_template(data):
+    """(header, controls) of a DLGTEMPLATE resource."""
+    reader = Reader(data)
+    style, extended, count, x, y, cx, cy = reader.take("IIHhhhh")
+    header = {"style": style, "extended": extended, "rect": (x, y, cx, cy), "menu": reader.name_or_ordinal(),
+              "class": reader.name_or_ordinal(), "caption": reader.text()}
+    if style & 0x40:  # DS_SETFONT
+        header["font"] = (reader.take("H"), reader.text())
+    controls = []
+    for _ in range(count):
+        reader.align()
+        style, extended, x, y, cx, cy, ident = reader.take("IIhhhhH")
+        kind, text = reader.name_or_ordinal(), reader.name_or_ordinal()
+        extra = reader.take("H")
+        reader.at += extra
+        controls.append((ident, kind, text, style, extended, (x, y, cx, cy)))
+    return header, controls
+
+
+def version_strings(data):
+    """(fixed file info as four version words, {key: text} of the string tables)."""
+    strings = {}
+
+    def block(at, depth):
+        reader = Reader(data, at)
+        length, value_length, kind = reader.take("HHH")
+        key = reader.text()
+        reader.align()
+        if depth == 0:
+            fixed = struct.unpack_from("<13I", data, reader.at)
+            block.fixed = fixed
+        elif kind == 1 and value_length:
+            strings[key] = data[reader.at:reader.at + 2 * value_length].decode("utf-16-le").rstrip("\0")
+        reader.at += value_length * (2 if kind == 1 else 1)
+        reader.align()
+        while reader.at < at + length:
+            reader.at = block(reader.at, depth + 1)
+        return (at + length + 3) & ~3
+
+    block.fixed = None
+    block(0, 0)
+    fixed = block.fixed
+    if not fixed or fixed[0] != 0xFEEF04BD:
+        raise ValueError("no fixed file information in the version block")
+    versions = (fixed[2] >> 16, fixed[2] & 0xFFFF, fixed[3] >> 16, fixed[3] & 0xFFFF)
+    products = (fixed[4] >> 16, fixed[4] & 0xFFFF, fixed[5] >> 16, fixed[5] & 0xFFFF)
+    return versions, products, strings
+
+
+STATIC, BUTTON = 0x82, 0x80
+ICON = 128
+# Texts of our own choosing (copyright lines, the home-page address) are matched loosely.
+ANY = lambda value: True  # noqa: E731
+TWO_LINES = lambda value: isinstance(value, str) and "\n" in value  # noqa: E731
+SAVER_DIALOGS = {
+    100: ({"style": 0x80C800C0, "extended": 0, "rect": (34, 22, 217, 55), "menu": None, "class": None,
+           "caption": "About Saver", "font": (8, "MS Sans Serif")},
+          [(65535, STATIC, ICON, 0x50000003, 0, (11, 17, 20, 20)),
+           (65535, STATIC, "Saver Version 1.0", 0x50020000, 0, (40, 10, 119, 8)),
+           (65535, STATIC, ANY, 0x50020000, 0, (40, 25, 119, 8)),
+           (1, BUTTON, "OK", 0x50030001, 0, (176, 6, 32, 14))]),
+    102: ({"style": 0x90C800C0, "extended": 0, "rect": (0, 0, 160, 134), "menu": None, "class": None,
+           "caption": ANY, "font": (10, "MS Sans Serif")},
+          [(1011, STATIC, "ScreenSaver 1.0 ", 0x50020000, 0, (29, 2, 112, 11)),
+           (1008, BUTTON, ANY, 0x50010001, 0, (15, 13, 126, 13)),
+           (65535, STATIC, TWO_LINES, 0x50020000, 0, (45, 28, 105, 18)),
+           (1009, BUTTON, "Quit", 0x50010000, 0, (49, 50, 61, 12)),
+           (65535, STATIC, ICON, 0x50000003, 0, (16, 34, 20, 20))]),
+}
+
+
+def same(expected, actual):
+    if callable(expected):
+        return expected(actual)
+    if isinstance(expected, (tuple, list)):
+        return len(expected) == len(actual) and all(same(e, a) for e, a in zip(expected, actual))
+    if isinstance(expected, dict):
+        return expected.keys() == actual.keys() and all(same(expected[k], actual[k]) for k in expected)
+    return expected == actual
+
+
+def check_saver_resources(path):
+    image, problems = Image(path), []
+    data = image.resource(RT_VERSION, 1)
+    if data is None:
+        problems.append("%s: no version block" % path)
+    else:
+        versions, products, strings = version_strings(data)
+        if versions != (1, 0, 0, 1) or products != (1, 0, 0, 1):
+            problems.append("%s: file version %r, product version %r" % (path, versions, products))
+        for key in ("FileDescription", "ProductName"):
+            if strings.get(key) != "3D Vellumar ScreenSaver":
+                problems.append("%s: %s is %r" % (path, key, strings.get(key)))
+    for ident, (header, controls) in SAVER_DIALOGS.items():
+        data = image.resource(RT_DIALOG, ident)
+        if data is None:
+            problems.append("%s: no dialog template %d" % (path, ident))
+            continue
+        actual_header, actual_controls = dialog_template(data)
+        if not same(header, actual_header):
+            problems.append("%s: dialog %d is %r" % (path, ident, actual_header))
+        if len(controls) != len(actual_controls):
+            problems.append("%s: dialog %d has %d controls" % (path, ident, len(actual_controls)))
+        for number, (expected, actual) in enumerate(zip(controls, actual_controls), 1):
+            if not same(expected, actual):
+                problems.append("%s: dialog %d, control %d is %r" % (path, ident, number, actual))
+    print("%s: version block and dialog templates 100 and 102 checked" % path)
+    return problems
+
+
 def version(text):
     major, minor = text.split(".")
     return int(major), int(minor)
@@ -164,6 +314,8 @@ def main(argv):
         problems = check_imports(argv[2], argv[3], argv[4:])
     elif len(argv) >= 3 and argv[1] == "manifest":
         problems = check_manifest(argv[2], argv[3:])
+    elif len(argv) == 3 and argv[1] == "saver-resources":
+        problems = check_saver_resources(argv[2])
     elif len(argv) >= 2 and argv[1] == "list":
         for path in argv[2:]:
             for dll, function in Image(path).imports():

@@ -113,11 +113,15 @@ TEST(Refraction, ReadsPageZeroStepsCurrentPageAndFlips)
     scene.Render(); // steps into page 0 from page 1
     EXPECT_EQ(1, scene.field.CurrentPage());
     EXPECT_EQ(16, scene.field.Page(0)[1 * 6 + 1]);
-    // Now page 0 has ripples and current page 1: the next frame reads page 0 and writes page 1.
-    std::vector<uint32_t> before = scene.output;
+    // Now page 0 has ripples, page 1 a different shape and current page 1: the next frame
+    // shows page 0 as the step left it, and steps into page 1.
+    std::vector<int32_t> pageZero(scene.field.Page(0), scene.field.Page(0) + 36);
+    std::vector<uint32_t> expected = scene.output;
+    ReferenceRefract(pageZero.data(), scene.source.data(), expected.data(), 6, 6);
     scene.Render();
     EXPECT_EQ(0, scene.field.CurrentPage());
-    EXPECT_NE(before, scene.output);
+    EXPECT_EQ(expected, scene.output);
+    EXPECT_EQ(ShadePixel(scene.source[1 * 6 + 5], 16), scene.output[1 * 6 + 3]);  // dx 16 at the ring's right edge
     EXPECT_EQ(-31, scene.field.Page(1)[2 * 6 + 2]);
 }
 

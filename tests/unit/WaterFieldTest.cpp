@@ -102,26 +102,44 @@ TEST(WaterField, DropAtOriginTouchesOnlyInteriorCellsWithoutDrawing)
     for (int r = 0; r < 12; ++r)
         for (int c = 0; c < 12; ++c)
             EXPECT_EQ((r >= 1 && c >= 1 && r * r + c * c < 25) ? 50 : 0, Cell(field, 1, r, c));
-    // No random draw was taken.
+    // No random draw was taken: the generator gives its first value after the seed.
     DropRandom::Seed(777);
-    const int32_t expected = DropRandom::Next();
+    const int32_t first = DropRandom::Next();
     DropRandom::Seed(777);
-    EXPECT_EQ(expected, DropRandom::Next());
+    field.AddDrop(0, 0, 5, 50, 1);
+    EXPECT_EQ(first, DropRandom::Next());
 }
 
-TEST(WaterField, NegativeXDrawsOnePositionAndKeepsY)
+// One negative coordinate is drawn, with one draw; the other stays as given.
+TEST(WaterField, ANegativeCoordinateDrawsItselfAndKeepsTheOther)
 {
-    WaterField field;
-    field.Create(50, 40);
     DropRandom::Seed(9);
     const int32_t draw = DropRandom::Next();
-    DropRandom::Seed(9);
-    field.AddDrop(-1, 20, 5, 50, 0);
-    const int32_t x = draw % (50 - 11) + 6;
-    EXPECT_EQ(50, Cell(field, 0, 20, x));
-    EXPECT_EQ(50, Cell(field, 0, 16, x));
-    EXPECT_EQ(0, Cell(field, 0, 15, x));
-    EXPECT_EQ(69, CountNonZero(field, 0));
+    const int32_t next = DropRandom::Next();
+    {
+        WaterField field;
+        field.Create(50, 40);
+        DropRandom::Seed(9);
+        field.AddDrop(-1, 20, 5, 50, 0);
+        const int32_t x = draw % (50 - 11) + 6;
+        EXPECT_EQ(50, Cell(field, 0, 20, x));
+        EXPECT_EQ(50, Cell(field, 0, 16, x));
+        EXPECT_EQ(0, Cell(field, 0, 15, x));
+        EXPECT_EQ(69, CountNonZero(field, 0));
+        EXPECT_EQ(next, DropRandom::Next());
+    }
+    {
+        WaterField field;
+        field.Create(50, 40);
+        DropRandom::Seed(9);
+        field.AddDrop(30, -20, 5, 50, 1);
+        const int32_t y = draw % (40 - 11) + 6;
+        EXPECT_EQ(50, Cell(field, 1, y, 30));
+        EXPECT_EQ(50, Cell(field, 1, y, 34));
+        EXPECT_EQ(0, Cell(field, 1, y, 35));
+        EXPECT_EQ(69, CountNonZero(field, 1));
+        EXPECT_EQ(next, DropRandom::Next());
+    }
 }
 
 TEST(WaterField, BothNegativeDrawXFirstThenY)
@@ -169,10 +187,17 @@ TEST(WaterField, HugeAndNegativeRadiiStayInside)
     EXPECT_EQ(0, CountNonZero(field, 0));
     field.AddDrop(4, 3, INT_MAX, 1, 0);
     EXPECT_EQ(7 * 5, CountNonZero(field, 0)); // every interior cell, once
+    // A modulus far below zero: no division by zero, the draws are still taken, and the
+    // position lands outside the field.
     DropRandom::Seed(1);
-    field.AddDrop(-1, -1, INT_MAX, 1, 1); // modulus far below zero: no division by zero
+    for (int draw = 0; draw < 4; ++draw)
+        DropRandom::Next();
+    const int32_t fifth = DropRandom::Next();
+    DropRandom::Seed(1);
+    field.AddDrop(-1, -1, INT_MAX, 1, 1);
     field.AddDrop(-1, -1, INT_MIN, 1, 1);
-    SUCCEED();
+    EXPECT_EQ(0, CountNonZero(field, 1));
+    EXPECT_EQ(fifth, DropRandom::Next());
 }
 
 TEST(WaterField, RandomPlacementOnFieldsTooSmallForTheDisc)

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <stdexcept>
@@ -319,6 +320,44 @@ TEST(ConfigDialog, PaintsItsIconOnlyWhenMinimised)
     EXPECT_TRUE(iconic);
     EXPECT_GE(sentWhileMinimised, 1);
     EXPECT_EQ(IconEraseWatch::sent, IconEraseWatch::withDeviceContext);
+}
+
+namespace {
+
+// A 32-bit picture of `width` x `height` filled with one colour, drawn into by `paint`.
+std::vector<uint32_t> Painted(int width, int height, const std::function<void(HDC)>& paint)
+{
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(nullptr);
+    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, section);
+    std::fill_n(static_cast<uint32_t*>(bits), width * height, 0x00FF00FFu);
+    paint(memory);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
+    SelectObject(memory, previous);
+    DeleteObject(section);
+    DeleteDC(memory);
+    return pixels;
+}
+
+} // namespace
+
+// An odd difference of client and icon sizes rounds up: a 33 x 40 client area puts a 32 x 32
+// icon at (1, 4).
+TEST(ConfigDialog, TheMinimisedIconIsTheProgramIconCentredRoundingUp)
+{
+    ConfigureApp configure;
+    const ConfigDialog dialog;
+    const int iconWidth = GetSystemMetrics(SM_CXICON), iconHeight = GetSystemMetrics(SM_CYICON);
+    const int width = iconWidth + 1, height = iconHeight + 8;
+    const HICON programIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELLUMAR));
+    const auto shown = Painted(width, height, [&](HDC dc) { dialog.PaintMinimisedIcon(dc, RECT{0, 0, width, height}); });
+    const auto expected = Painted(width, height, [&](HDC dc) { DrawIcon(dc, 1, 4, programIcon); });
+    EXPECT_TRUE(shown == expected);
+    EXPECT_FALSE(shown == Painted(width, height, [](HDC) {}));
 }
 
 TEST(RunConfigureDialog, RunsAsTheMainWindowWithoutOwnerAndLeavesTheQuitMessage)

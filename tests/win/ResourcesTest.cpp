@@ -7,7 +7,8 @@
 
 #include "resources/resource.h"
 
-// The resources of Vellumar.scr, as the program file that links them carries them.
+// The resources of Vellumar.scr, as the program file that links them carries them (the
+// version block and the dialog templates are read from Vellumar.scr itself: tests/pe).
 
 namespace {
 
@@ -20,24 +21,6 @@ std::string RawResource(const char* type, int id)
     HGLOBAL loaded = LoadResource(module, found);
     const auto* bytes = static_cast<const char*>(LockResource(loaded));
     return bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
-}
-
-std::string Utf16(const char* text)
-{
-    std::string result;
-    for (; *text; ++text) {
-        result += *text;
-        result += '\0';
-    }
-    return result;
-}
-
-size_t Occurrences(const std::string& haystack, const std::string& needle)
-{
-    size_t count = 0;
-    for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1))
-        ++count;
-    return count;
 }
 
 BOOL CALLBACK CountName(HMODULE, LPCSTR, LPSTR, LONG_PTR count)
@@ -112,25 +95,6 @@ TEST(Resources, IconHas32And16PixelImagesOf16Colours)
         if (icon)
             DestroyIcon(static_cast<HICON>(icon));
     }
-}
-
-TEST(Resources, VersionBlockIs1001WithTheProductName)
-{
-    const std::string raw = RawResource(MAKEINTRESOURCEA(16) /* RT_VERSION */, 1);
-    ASSERT_FALSE(raw.empty());
-    const DWORD signature = 0xFEEF04BD;
-    const size_t at = raw.find(std::string(reinterpret_cast<const char*>(&signature), 4));
-    ASSERT_NE(std::string::npos, at);
-    VS_FIXEDFILEINFO fixed;
-    ASSERT_LE(at + sizeof fixed, raw.size());
-    std::memcpy(&fixed, raw.data() + at, sizeof fixed);
-    EXPECT_EQ(0x00010000u, fixed.dwFileVersionMS);
-    EXPECT_EQ(0x00000001u, fixed.dwFileVersionLS);
-    EXPECT_EQ(0x00010000u, fixed.dwProductVersionMS);
-    EXPECT_EQ(0x00000001u, fixed.dwProductVersionLS);
-    EXPECT_NE(std::string::npos, raw.find(Utf16("FileDescription")));
-    EXPECT_NE(std::string::npos, raw.find(Utf16("ProductName")));
-    EXPECT_EQ(2u, Occurrences(raw, Utf16("3D Vellumar ScreenSaver")));
 }
 
 TEST(Resources, OneManifestDeclaresDpiAwareness)

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "host/SaverApp.h"
@@ -38,13 +41,25 @@ LPARAM Position(int x, int y)
     return MAKELPARAM(x, y);
 }
 
+// A saver window that tells when it is deleted and which messages reach its default
+// processing, with their wParam.
 class ObservedSaverWindow : public SaverWindow {
 public:
     explicit ObservedSaverWindow(bool& deleted) : deleted(deleted) {}
     ~ObservedSaverWindow() override { deleted = true; }
 
+    bool PassedOn(UINT message, WPARAM wParam) const { return defaulted.count({message, wParam}) != 0; }
+
+protected:
+    LRESULT DefWindowProcedure(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        defaulted.insert({message, wParam});
+        return SaverWindow::DefWindowProcedure(message, wParam, lParam);
+    }
+
 private:
     bool& deleted;
+    std::set<std::pair<UINT, WPARAM>> defaulted;
 };
 
 // A saver window with the full-screen preparation, but small and hidden so that it does
@@ -77,15 +92,16 @@ struct SaverFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SaverFixture, KeysAndButtonsPostOneCloseEach)
+TEST_F(SaverFixture, KeysAndButtonsPostOneCloseEachAndGoOnToDefaultProcessing)
 {
-    EXPECT_EQ(1, Send(WM_KEYDOWN, VK_SPACE));
-    EXPECT_EQ(1, Send(WM_KEYDOWN, 'A'));
-    EXPECT_EQ(1, Send(WM_SYSKEYDOWN, VK_MENU));
-    EXPECT_EQ(1, Send(WM_SYSKEYDOWN, VK_F10));
-    EXPECT_EQ(1, Send(WM_LBUTTONDOWN, MK_LBUTTON));
-    EXPECT_EQ(1, Send(WM_MBUTTONDOWN, MK_MBUTTON));
-    EXPECT_EQ(1, Send(WM_RBUTTONDOWN, MK_RBUTTON));
+    const std::pair<UINT, WPARAM> closing[] = {{WM_KEYDOWN, VK_SPACE},      {WM_KEYDOWN, 'A'},
+                                              {WM_SYSKEYDOWN, VK_MENU},    {WM_SYSKEYDOWN, VK_F10},
+                                              {WM_LBUTTONDOWN, MK_LBUTTON}, {WM_MBUTTONDOWN, MK_MBUTTON},
+                                              {WM_RBUTTONDOWN, MK_RBUTTON}};
+    for (const auto& [message, wParam] : closing) {
+        EXPECT_EQ(1, Send(message, wParam)) << message;
+        EXPECT_TRUE(window->PassedOn(message, wParam)) << message;
+    }
     // Releases, the wheel and the extra buttons do not end the saver.
     EXPECT_EQ(0, Send(WM_KEYUP, VK_SPACE));
     EXPECT_EQ(0, Send(WM_SYSKEYUP, VK_MENU));
@@ -100,6 +116,7 @@ TEST_F(SaverFixture, KeysAndButtonsPostOneCloseEach)
 TEST_F(SaverFixture, FirstMousePositionIsKeptAndAnyOtherCloses)
 {
     EXPECT_EQ(0, Send(WM_MOUSEMOVE, 0, Position(700, 20)));
+    EXPECT_TRUE(window->PassedOn(WM_MOUSEMOVE, 0));
     EXPECT_EQ(700, window->mouseStartX);
     EXPECT_EQ(20, window->mouseStartY);
     EXPECT_EQ(0, Send(WM_MOUSEMOVE, 0, Position(700, 20)));
@@ -120,21 +137,34 @@ TEST_F(SaverFixture, MousePositionsLeftOfTheWindowAreNegative)
 TEST_F(SaverFixture, LosingTheActivationCloses)
 {
     EXPECT_EQ(1, Send(WM_ACTIVATE, WA_INACTIVE));
+    EXPECT_EQ(1, Send(WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, TRUE)));  // while minimised
     EXPECT_EQ(0, Send(WM_ACTIVATE, WA_ACTIVE));
     EXPECT_EQ(0, Send(WM_ACTIVATE, WA_CLICKACTIVE));
+    EXPECT_TRUE(window->PassedOn(WM_ACTIVATE, WA_INACTIVE));
     EXPECT_EQ(1, Send(WM_ACTIVATEAPP, FALSE));
     EXPECT_EQ(0, Send(WM_ACTIVATEAPP, TRUE));
-    // The caption refuses to look inactive.
+    EXPECT_TRUE(window->PassedOn(WM_ACTIVATEAPP, FALSE));
+    // The caption refuses to look inactive; becoming active is the default procedure's.
     EXPECT_EQ(FALSE, SendMessageA(handle, WM_NCACTIVATE, FALSE, 0));
+    EXPECT_FALSE(window->PassedOn(WM_NCACTIVATE, FALSE));
+    SendMessageA(handle, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_TRUE(window->PassedOn(WM_NCACTIVATE, TRUE));
     EXPECT_EQ(0, TakeCloses(handle));
 }
 
-TEST_F(SaverFixture, ScreenSaveAndCloseCommandsAreIgnored)
+// Wine's default procedure does nothing with SC_SCREENSAVE either: what tells is whether the
+// command reaches it.
+TEST_F(SaverFixture, ScreenSaveAndCloseCommandsStopHereOthersGoOn)
 {
     EXPECT_EQ(0, SendMessageA(handle, WM_SYSCOMMAND, SC_SCREENSAVE, 0));
     EXPECT_EQ(0, SendMessageA(handle, WM_SYSCOMMAND, SC_CLOSE, 0));
+    EXPECT_FALSE(window->PassedOn(WM_SYSCOMMAND, SC_SCREENSAVE));
+    EXPECT_FALSE(window->PassedOn(WM_SYSCOMMAND, SC_CLOSE));
     EXPECT_TRUE(IsWindow(handle));
     EXPECT_EQ(0, TakeCloses(handle));
+    const WPARAM unknownCommand = 0xF1F0;
+    SendMessageA(handle, WM_SYSCOMMAND, unknownCommand, 0);
+    EXPECT_TRUE(window->PassedOn(WM_SYSCOMMAND, unknownCommand));
 }
 
 TEST_F(SaverFixture, TheCursorIsHidden)
@@ -144,17 +174,48 @@ TEST_F(SaverFixture, TheCursorIsHidden)
     EXPECT_EQ(nullptr, GetCursor());
 }
 
-TEST_F(SaverFixture, CloseDestroysAndTheProgramEndsWithZero)
+TEST_F(SaverFixture, CloseDestroysAndTheWindowsOwnQuitEndsTheProgramWithZero)
 {
+    // The default processing of WM_CLOSE destroys the window, WM_DESTROY posts the quit
+    // message and the object deletes itself. (It is not the main window here, so the quit
+    // message is the window's own, not the main-window rule's.)
     SaverApp app;
-    app.m_pMainWnd = window;
-    // The default processing of WM_CLOSE destroys the window; WM_DESTROY posts the quit
-    // message, the main-window rule another, and the object deletes itself.
     SendMessageA(handle, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(handle));
     EXPECT_TRUE(deleted);
-    EXPECT_EQ(nullptr, app.m_pMainWnd);
     EXPECT_EQ(0, DrainQuit());
+}
+
+// The real full-screen window, briefly: top-most, a visible popup over exactly the primary
+// screen, with the three timers running.
+TEST(SaverWindow, FullScreenIsATopMostPopupOverThePrimaryScreenWithItsThreeTimers)
+{
+    DrainQuit();
+    SaverApp app;
+    auto* saver = new SaverWindow;
+    ASSERT_TRUE(saver->CreateFullScreen());
+    const HWND full = saver->m_hWnd;
+    EXPECT_TRUE(GetWindowLongA(full, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(static_cast<LONG>(WS_POPUP | WS_VISIBLE),
+              GetWindowLongA(full, GWL_STYLE) & (WS_POPUP | WS_VISIBLE | WS_CHILD | WS_CAPTION | WS_BORDER));
+    RECT rect;
+    GetWindowRect(full, &rect);
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    EXPECT_TRUE(EqualRect(&screen, &rect));
+    std::set<WPARAM> timers;
+    const DWORD started = GetTickCount();
+    MSG message;
+    while (timers.size() < 3 && GetTickCount() - started < 5000) {
+        if (PeekMessageA(&message, full, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            timers.insert(message.wParam);
+            DispatchMessageA(&message);
+        } else {
+            Sleep(5);
+        }
+    }
+    EXPECT_EQ((std::set<WPARAM>{1, 2, 3}), timers);
+    DestroyWindow(full);
+    DrainQuit();
 }
 
 TEST_F(SaverFixture, PreparesTheWaterAndTicksLikeTheCore)
@@ -266,25 +327,24 @@ TEST(DrawWindowPreview, TilesBitmap132FromTheTopLeftAndEndsWithItsHost)
         SCOPED_TRACE(box.cx);
         DrainQuit();
         SaverApp app;
-        app.mode = "p";
         HWND host = MakeHost(box.cx, box.cy);
         ASSERT_NE(nullptr, host);
-        RECT client;
-        GetClientRect(host, &client);
-        bool deleted = false;
-        struct ObservedDrawWindow : DrawWindow {
-            bool& deleted;
-            explicit ObservedDrawWindow(bool& deleted) : DrawWindow(true), deleted(deleted) {}
-            ~ObservedDrawWindow() override { deleted = true; }
-        };
-        auto* preview = new ObservedDrawWindow(deleted);
-        ASSERT_TRUE(preview->Create(0, WS_CHILD | WS_VISIBLE, client, host));
-        app.m_pMainWnd = preview;
+        const std::string handle = std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(host)));
+        ASSERT_TRUE(app.StartPreview({"Vellumar.scr", "/p", handle}));
+        EXPECT_EQ("p", app.mode);
+        auto* preview = dynamic_cast<DrawWindow*>(app.m_pMainWnd);
+        ASSERT_NE(nullptr, preview);
         const HWND child = preview->m_hWnd;
+        // The mode was known before the window existed: it was made without the snapshot
+        // and the water.
         EXPECT_TRUE(preview->IsPreview());
         EXPECT_TRUE(preview->Water().IsEmpty());
-        RECT childRect;
-        GetClientRect(child, &childRect);
+        EXPECT_EQ(host, GetParent(child));
+        EXPECT_EQ(static_cast<LONG>(WS_CHILD | WS_VISIBLE), GetWindowLongA(child, GWL_STYLE) & (WS_CHILD | WS_VISIBLE | WS_POPUP));
+        RECT client, childRect;
+        GetClientRect(host, &client);
+        GetWindowRect(child, &childRect);
+        MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&childRect), 2);
         EXPECT_TRUE(EqualRect(&client, &childRect));
 
         UpdateWindow(child);
@@ -303,7 +363,6 @@ TEST(DrawWindowPreview, TilesBitmap132FromTheTopLeftAndEndsWithItsHost)
 
         DestroyWindow(host);
         EXPECT_FALSE(IsWindow(child));
-        EXPECT_TRUE(deleted);
         EXPECT_EQ(nullptr, app.m_pMainWnd);
         EXPECT_EQ(0, DrainQuit());  // the main-window rule ends the program with 0
     }

@@ -7,8 +7,11 @@
 #include <sstream>
 #include <string>
 
+#include "DialogScript.h"
+#include "host/ConfigDialog.h"
 #include "host/WebPage.h"
 #include "host/WebPageAddress.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -133,6 +136,7 @@ TEST_F(WebPage, StartsTheRegisteredTextWithTheAddressGluedOn)
     const auto starts = Starts(1);
     ASSERT_EQ(1u, starts.size());
     EXPECT_EQ("\"" + browser + "\" \"%1\" " + kAddress, starts[0]);
+    EXPECT_NE(std::string::npos, ReadFile(log).find("show: 5\r\n"));  // SW_SHOW
 }
 
 TEST_F(WebPage, FirstValueIsUsedWhateverItsName)
@@ -188,6 +192,43 @@ TEST_F(WebPage, UnreadableFirstValueOrEmptyTextStartsNothing)
     SetText(nullptr, "");
     open_web_page(kAddress);
     ExpectNothingStarted();
+}
+
+// The home-page button opens the page on every platform. On the Windows 95 family it also
+// ends the dialog with OK; on the NT family the dialog stays open. This program runs twice:
+// once as Windows NT and once as Windows 98 (see CMakeLists.txt).
+TEST_F(WebPage, HomePageButtonOpensThePageAndEndsTheDialogOnlyOnTheWindows95Family)
+{
+    SetText(nullptr, browser + " ");
+    const bool windows95Family = is_win9x_platform();
+    ConfigDialog dialog;
+    bool openAfterTheClick = false;
+    DialogScript script({
+        [] {
+            const HWND window = ThreadDialogWith(IDC_HOME_PAGE);
+            if (!window || !IsWindowVisible(window))
+                return false;
+            SendMessageA(GetDlgItem(window, IDC_HOME_PAGE), BM_CLICK, 0, 0);
+            return true;
+        },
+        [&] {
+            openAfterTheClick = ThreadDialogWith(IDC_HOME_PAGE) != nullptr;
+            PressKey(VK_ESCAPE);
+            return true;
+        },
+    });
+    EXPECT_EQ(windows95Family ? IDOK : IDCANCEL, dialog.DoModal());
+    EXPECT_EQ(!windows95Family, openAfterTheClick);
+    const auto starts = Starts(1);
+    ASSERT_EQ(1u, starts.size());
+    EXPECT_EQ(browser + " " + kAddress, starts[0]);
+    DrainQueue();
+}
+
+// Only in the run as Windows 98: it must really be one.
+TEST(Windows95Family, ThisRunIsOne)
+{
+    EXPECT_TRUE(is_win9x_platform());
 }
 
 TEST_F(WebPage, MissingKeyStartsNothing)
