@@ -342,8 +342,9 @@ TEST(DesktopSnapshotDepth, FileNeedsNoColourTableAndReadsBack)
     BitmapHeaders headers;
     ASSERT_TRUE(DecodeBitmapHeaders(file.data(), file.size(), headers));
     EXPECT_EQ(fileBits, headers.bitCount);
-    if (fileBits == 24 && width == 1366)
+    if (fileBits == 24 && width == 1366) {
         EXPECT_EQ(4100u * static_cast<uint32_t>(height), headers.imageSize) << "rows padded to 32 bits";
+    }
     EXPECT_EQ(54u, headers.pixelOffset) << "no colour table";
     EXPECT_TRUE(IsSafeSnapshotFile(headers, file.size()));
 

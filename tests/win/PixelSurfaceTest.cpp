@@ -247,3 +247,29 @@ TEST(PixelSurface, TwentyFourBitRowsArePadded)
     EXPECT_EQ(0x00030201u, canvas.At(0, 1));
     EXPECT_EQ(0x00090807u, canvas.At(2, 1));
 }
+
+// On a palette display (the 8-bit run of these tests) Draw selects the surface's palette for
+// the transfer and puts the previous one back. (Which colours reach the screen is wine's own
+// affair: its 8-bit display maps every colour to a fixed colour cube.)
+TEST(PixelSurfacePalette, DrawPutsThePreviousPaletteBack)
+{
+    HDC screen = ::GetDC(nullptr);
+    const bool palettized = (::GetDeviceCaps(screen, RASTERCAPS) & RC_PALETTE) != 0;
+    HDC dc = ::CreateCompatibleDC(screen);
+    HBITMAP target = ::CreateCompatibleBitmap(screen, 8, 8);
+    ::ReleaseDC(nullptr, screen);
+    const HGDIOBJ previous = ::SelectObject(dc, target);
+    if (palettized) {
+        const std::vector<uint32_t> pixels(8 * 8, 51u << 16 | 102u << 8 | 153u);
+        PixelSurface surface;
+        ASSERT_TRUE(surface.CreateFromInfo(AsInfo(Header(8, 8, 32)), pixels.data()));
+        const HGDIOBJ before = ::GetCurrentObject(dc, OBJ_PAL);
+        EXPECT_EQ(8, surface.Draw(dc, 0, 0, false));
+        EXPECT_EQ(before, ::GetCurrentObject(dc, OBJ_PAL));
+    }
+    ::SelectObject(dc, previous);
+    ::DeleteObject(target);
+    ::DeleteDC(dc);
+    if (!palettized)
+        GTEST_SKIP() << "needs a palette display";
+}
