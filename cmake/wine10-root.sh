@@ -26,9 +26,12 @@ debootstrap --variant=minbase sid "$root" http://deb.debian.org/debian >"$root.l
   { tail -20 "$root.log" >&2; exit 1; }
 # The sid index this machine's mirror serves is past its Valid-Until date.
 echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/99vellumar-no-valid-until"
+# Besides wine, the X libraries it loads when present (its recommendations): without them an
+# unmanaged full-screen window of a 32-bit program never receives its timer messages.
 "$(dirname "$0")/in-root.sh" "$root" /bin/sh -c '
   apt-get update -qq &&
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine64 wine &&
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine64 wine \
+    libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1 &&
   apt-get clean' >>"$root.log" 2>&1 || { tail -20 "$root.log" >&2; exit 1; }
 "$(dirname "$0")/in-root.sh" "$root" /usr/lib/x86_64-linux-gnu/wine/wine --version >&2
 touch "$root/.vellumar-ready"
