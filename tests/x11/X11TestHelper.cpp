@@ -3,6 +3,7 @@
 //                                          stays after this program ends
 //   x11-test-helper window WxH+X+Y         maps a window there, prints its id, and keeps it until
 //                                          SIGTERM or SIGINT
+//   x11-test-helper input-only WxH+X+Y     the same with an input-only window
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -67,7 +68,7 @@ int ShowDesktop(Display* display, const char* path)
     return 0;
 }
 
-int HoldWindow(Display* display, const char* geometry)
+int HoldWindow(Display* display, const char* geometry, bool inputOnly)
 {
     int x = 0, y = 0;
     unsigned width = 0, height = 0;
@@ -78,8 +79,11 @@ int HoldWindow(Display* display, const char* geometry)
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display, screen);
     attributes.override_redirect = True;  // no window manager in the tests; exactly where asked
-    const Window window = XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, CopyFromParent,
-                                        InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
+    const Window window =
+        inputOnly ? XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, 0, InputOnly,
+                                  CopyFromParent, CWOverrideRedirect, &attributes)
+                  : XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, CopyFromParent,
+                                  InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
     XSelectInput(display, window, StructureNotifyMask);
     XStoreName(display, window, "vellumar test host");
     XMapWindow(display, window);
@@ -108,12 +112,14 @@ int HoldWindow(Display* display, const char* geometry)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 || (std::strcmp(argv[1], "desktop") != 0 && std::strcmp(argv[1], "window") != 0))
-        return Fail("usage: x11-test-helper desktop PICTURE | window WxH+X+Y");
+    const std::string command = argc == 3 ? argv[1] : "";
+    if (command != "desktop" && command != "window" && command != "input-only")
+        return Fail("usage: x11-test-helper desktop PICTURE | window WxH+X+Y | input-only WxH+X+Y");
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return Fail("cannot open the display");
-    const int status = std::strcmp(argv[1], "desktop") == 0 ? ShowDesktop(display, argv[2]) : HoldWindow(display, argv[2]);
+    const int status =
+        command == "desktop" ? ShowDesktop(display, argv[2]) : HoldWindow(display, argv[2], command == "input-only");
     XCloseDisplay(display);
     return status;
 }
