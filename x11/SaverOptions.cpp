@@ -133,10 +133,6 @@ bool ParseSaverOptions(const std::vector<std::string>& args, const char* windowV
         }
     }
 
-    if (givenWindow && root) {
-        error = "--root and --window-id name two different windows; give one";
-        return false;
-    }
     if (givenWindow) {
         options.target = SaverTarget::Window;
     } else if (windowVariable && *windowVariable) {
@@ -154,14 +150,14 @@ bool ParseSaverOptions(const std::vector<std::string>& args, const char* windowV
 
 std::string SaverUsage()
 {
-    return "usage: vellumar [--root | --window-id ID] [--display NAME] [--ticks LIST]\n"
+    return "usage: vellumar [--root] [--window-id ID] [--display NAME] [--ticks LIST]\n"
            "\n"
            "The desktop under water onto which drops keep falling, as a mode of XScreenSaver or on its own.\n"
            "\n"
            "  (no option)       a full-screen window on the primary monitor; a key, a mouse button or a\n"
            "                    move of the mouse ends it\n"
            "  --root            draw on the root window (with XSCREENSAVER_WINDOW set: on that window)\n"
-           "  --window-id ID    draw on the window ID (decimal, or hexadecimal after 0x)\n"
+           "  --window-id ID    draw on the window ID (decimal, or hexadecimal after 0x), even with --root\n"
            "  --display NAME    the X display to use instead of $DISPLAY\n"
            "  --ticks LIST      replay these timer ticks at once, as vellumar-render takes them\n"
            "                    (\"1,3,2\" or \"std:N\"), print one line when the last frame is on the\n"

@@ -29,9 +29,10 @@ bool ParseWindowId(const std::string& text, uint32_t& id);
 // Parses the arguments after the program name. Options are written with one dash or two, as
 // X programs take them, and "--name=value" works too: --root, --window-id ID, --display NAME,
 // --ticks LIST, --help. `windowVariable` is the value of XSCREENSAVER_WINDOW, null when it
-// is not set. The window comes from --window-id, else from the variable (with or without
-// --root, which the daemon's command lines usually carry), else --root means the root
-// window. On failure `error` says why in one line.
+// is not set. The window comes from --window-id, else from the variable; --root, which the
+// daemon's command lines usually carry, means the root window only without either of them
+// (xscreensaver-settings starts its preview with --root --window-id ID). On failure `error`
+// says why in one line.
 bool ParseSaverOptions(const std::vector<std::string>& args, const char* windowVariable, SaverOptions& options,
                        std::string& error);
 

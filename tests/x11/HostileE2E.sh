@@ -41,7 +41,7 @@ note "without a display: status 1"
 for args in "--bogus" "-x" "root" "--root --root" "--root=1" "--window-id" "--window-id --root" \
   "--window-id=" "--window-id 0" "--window-id 0x" "--window-id -1" "--window-id 0x20000000" \
   "--window-id 99999999999999999999" "--window-id 12abc" "--window-id $LONG" "--window-id 1 --window-id 1" \
-  "--window-id 1 --root" "--display" "--display=" "--ticks" "--ticks 1,,1" "--ticks std:0" "--ticks std:1000001" \
+  "--display" "--display=" "--ticks" "--ticks 1,,1" "--ticks std:0" "--ticks std:1000001" \
   "--ticks x" "--ticks 99999999999999999999999" "--ticks -1" "--ticks 1 --ticks 1" "--root extra" "-"; do
   # shellcheck disable=SC2086
   refused 2 "" env -u DISPLAY "$VELLUMAR" $args
