@@ -1,10 +1,8 @@
 #include "x11/ImagePixelFormat.h"
 
+#include <cstdio>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -25,24 +23,14 @@ bool HostIsLittleEndian()
     return first == 1;
 }
 
-// One row of 32-bit values with `orBits` set in each. The frame goes straight out to the
-// X server, so the stores bypass the cache: a full-screen frame would only push out the
-// water that the next frame needs.
+// One row of 32-bit values with `orBits` set in each: a plain copy for 24-bit visuals.
 void CopyRowOr(uint32_t* to, const uint32_t* from, int32_t count, uint32_t orBits)
 {
-    int32_t k = 0;
-#if defined(__SSE2__)
-    while (k < count && (reinterpret_cast<uintptr_t>(to + k) & 15) != 0) {
-        to[k] = from[k] | orBits;
-        ++k;
+    if (orBits == 0) {
+        std::memcpy(to, from, static_cast<size_t>(count) * 4);
+        return;
     }
-    const __m128i bits = _mm_set1_epi32(static_cast<int>(orBits));
-    for (; k + 4 <= count; k += 4) {
-        const __m128i value = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k));
-        _mm_stream_si128(reinterpret_cast<__m128i*>(to + k), _mm_or_si128(value, bits));
-    }
-#endif
-    for (; k < count; ++k)
+    for (int32_t k = 0; k < count; ++k)
         to[k] = from[k] | orBits;
 }
 
@@ -128,10 +116,6 @@ void ImagePixelFormat::WriteFlipped(const uint32_t* bottomUp, int32_t width, int
         for (int32_t column = 0; column < width; ++column)
             StoreValue(to + static_cast<size_t>(column) * static_cast<size_t>(bytesPerPixel), Encode(from[column]));
     }
-#if defined(__SSE2__)
-    if (asIs)
-        _mm_sfence();  // the streamed stores are done before the server is told to read them
-#endif
 }
 
 void ImagePixelFormat::ReadFlipped(const uint8_t* image, size_t bytesPerLine, int32_t width, int32_t height,

@@ -1,6 +1,7 @@
 #include "x11/TickSchedule.h"
 
-#include <utility>
+#include <algorithm>
+#include <cstdint>
 
 #include "tools/render/TickList.h"
 

@@ -108,8 +108,8 @@ TEST(ImagePixelFormat, RowsAreFlippedAndStoredInTheImagesByteOrder)
 
 TEST(ImagePixelFormat, TheFastCopyMatchesPixelByPixelAtEveryAlignmentAndWidth)
 {
-    // A native 32-bit layout takes the streaming copy; a byte-order twin takes the plain loop.
-    // Byte-reversing the plain result must give the fast one for every width and start.
+    // A native 32-bit layout takes the row copy; a byte-order twin takes the pixel loop.
+    // Byte-reversing the pixel loop's result must give the copy's for every width and start.
     const bool little = [] {
         const uint32_t probe = 1;
         uint8_t first;
