@@ -66,6 +66,7 @@ ln -s /usr/share/xscreensaver/config/* "$WORK/config/"
 cp "$WORK/prefix/share/xscreensaver/config/vellumar.xml" "$WORK/config/"
 printf 'mode:\tone\nselected:\t0\nprograms:\t\\\n\t\tvellumar --root \\n\\\n\n' >"$WORK/home/.xscreensaver"
 AS_USER=()
+PREVIEW=yes
 if [ "$(id -u)" = 0 ]; then
   # The settings program runs its preview only for a user other than root.
   AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
@@ -74,7 +75,15 @@ if [ "$(id -u)" = 0 ]; then
     fail "the user nobody cannot reach $WORK (the folder must be open to others)"
   NAMESPACE=(unshare --mount --propagation private)
 else
+  # Without root, a user namespace allows the mount, but inside it the settings program is root
+  # and shows no preview: only the reading of the settings file is checked.
   NAMESPACE=(unshare --map-root-user --mount --propagation private)
+  PREVIEW=no
+fi
+if ! "${NAMESPACE[@]}" true 2>/dev/null; then
+  note "NOT CHECKED: xscreensaver-settings with our file (no private mount namespace for this user)"
+  echo "PASS: installation (without the settings program)"
+  exit 0
 fi
 start_display 1024x768x24
 # shellcheck disable=SC2016
@@ -84,13 +93,16 @@ start_display 1024x768x24
 SETTINGS_PID=$!
 wait_line "$WORK/settings.log" 'forked [0-9]* (vellumar)' 30 || fail "the settings program did not start our preview: $(tail -5 "$WORK/settings.log")"
 sleep 2
-preview=$(sed -n 's/.*forked \([0-9]*\) (vellumar).*/\1/p' "$WORK/settings.log" | tail -n1)
-kill -0 "$preview" 2>/dev/null || fail "the preview ended: $(grep -i vellumar "$WORK/settings.log" | tail -3)"
 kill -0 "$SETTINGS_PID" 2>/dev/null || fail "the settings program ended: $(tail -5 "$WORK/settings.log")"
 grep -q 'reading /usr/share/xscreensaver/config/vellumar.xml' "$WORK/settings.log" || fail "the settings program did not read our file"
 ! grep -q -E 'vellumar.xml does not exist|parser error|WARNING: vellumar|vellumar: ' "$WORK/settings.log" ||
   fail "the settings program complains: $(grep -E 'vellumar|parser error' "$WORK/settings.log" | head -5)"
-note "xscreensaver-settings read vellumar.xml without complaint and shows the installed program in its preview (process $preview)"
+note "xscreensaver-settings lists vellumar and read vellumar.xml without complaint"
+preview=$(sed -n 's/.*forked \([0-9]*\) (vellumar).*/\1/p' "$WORK/settings.log" | tail -n1)
+if [ "$PREVIEW" = yes ]; then
+  kill -0 "$preview" 2>/dev/null || fail "the preview ended: $(grep -i vellumar "$WORK/settings.log" | tail -3)"
+  note "its preview runs the installed program (process $preview)"
+fi
 kill "$SETTINGS_PID"
 wait "$SETTINGS_PID" 2>/dev/null
 SETTINGS_PID=""
