@@ -220,8 +220,19 @@ int X11Saver::PrepareWindow()
     case DesktopPicture::Outcome::Quit:
         return kEnded;
     case DesktopPicture::Outcome::Failed: {
-        // Without the helper the water lies over whatever the window shows.
+        // Without the helper the water lies over whatever the window shows. A helper that
+        // failed halfway may have left the window unmapped (it unmaps it to photograph the
+        // desktop beneath); it is shown again as it was.
         Report(0, error + "; drawing over the window's own contents");
+        XWindowAttributes now;
+        {
+            ErrorTrap trap(display);
+            if (XGetWindowAttributes(display, target, &now) && !trap.Failed() && attributes.map_state != IsUnmapped &&
+                now.map_state == IsUnmapped) {
+                XMapWindow(display, target);
+                XSync(display, False);
+            }
+        }
         std::string captureError;
         if (!DesktopPicture::Capture(display, target, visual, depth, 0, 0, attributes.width, attributes.height, picture,
                                      captureError)) {

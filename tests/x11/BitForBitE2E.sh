@@ -155,6 +155,18 @@ for SHM in yes no; do
   expect_render "$RUN/black.png" 200x150+10+10 "$LIST" "a helper that fails"
   stop_saver "no helper"
 
+  # ---- A window of a 32-bit visual. XScreenSaver's helper fails on it (BadMatch in CopyArea)
+  # after unmapping it: the saver maps it again and draws over its opaque black.
+  "$HELPER" window32 220x130+300+200 >"$RUN/host32.out" &
+  started $!
+  wait_line "$RUN/host32.out" '^0x' 10 || fail "the 32-bit host window did not come up"
+  start_replay --window-id "$(head -n1 "$RUN/host32.out")" --ticks "$LIST"
+  grep -q "drawing over the window's own contents" "$RUN/saver.err" || fail "32-bit window: $(cat "$RUN/saver.err")"
+  $PICTURES black 220 130 "$RUN/black32.ppm"
+  convert "$RUN/black32.ppm" "PNG24:$RUN/black32.png"
+  expect_render "$RUN/black32.png" 220x130+300+200 "$LIST" "a 32-bit window"
+  stop_saver "32-bit window"
+
   cleanup
   STARTED_PIDS=()
   XVFB_PIDS=()

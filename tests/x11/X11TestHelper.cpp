@@ -4,6 +4,7 @@
 //   x11-test-helper window WxH+X+Y         maps a window there, prints its id, and keeps it until
 //                                          SIGTERM or SIGINT
 //   x11-test-helper input-only WxH+X+Y     the same with an input-only window
+//   x11-test-helper window32 WxH+X+Y       the same with a window of a 32-bit TrueColor visual
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <poll.h>
@@ -68,7 +69,9 @@ int ShowDesktop(Display* display, const char* path)
     return 0;
 }
 
-int HoldWindow(Display* display, const char* geometry, bool inputOnly)
+enum class WindowKind { Normal, NoOutput, Argb };
+
+int HoldWindow(Display* display, const char* geometry, WindowKind kind)
 {
     int x = 0, y = 0;
     unsigned width = 0, height = 0;
@@ -79,11 +82,24 @@ int HoldWindow(Display* display, const char* geometry, bool inputOnly)
     XSetWindowAttributes attributes{};
     attributes.background_pixel = BlackPixel(display, screen);
     attributes.override_redirect = True;  // no window manager in the tests; exactly where asked
-    const Window window =
-        inputOnly ? XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, 0, InputOnly,
-                                  CopyFromParent, CWOverrideRedirect, &attributes)
-                  : XCreateWindow(display, RootWindow(display, screen), x, y, width, height, 0, CopyFromParent,
-                                  InputOutput, CopyFromParent, CWBackPixel | CWOverrideRedirect, &attributes);
+    const Window root = RootWindow(display, screen);
+    Window window = 0;
+    if (kind == WindowKind::NoOutput) {
+        window = XCreateWindow(display, root, x, y, width, height, 0, 0, InputOnly, CopyFromParent,
+                               CWOverrideRedirect, &attributes);
+    } else if (kind == WindowKind::Argb) {
+        XVisualInfo info;
+        if (!XMatchVisualInfo(display, screen, 32, TrueColor, &info))
+            return Fail("no 32-bit TrueColor visual");
+        attributes.colormap = XCreateColormap(display, root, info.visual, AllocNone);
+        attributes.background_pixel = 0xFF000000;  // opaque black
+        attributes.border_pixel = 0;
+        window = XCreateWindow(display, root, x, y, width, height, 0, 32, InputOutput, info.visual,
+                               CWBackPixel | CWBorderPixel | CWColormap | CWOverrideRedirect, &attributes);
+    } else {
+        window = XCreateWindow(display, root, x, y, width, height, 0, CopyFromParent, InputOutput, CopyFromParent,
+                               CWBackPixel | CWOverrideRedirect, &attributes);
+    }
     XSelectInput(display, window, StructureNotifyMask);
     XStoreName(display, window, "vellumar test host");
     XMapWindow(display, window);
@@ -113,13 +129,16 @@ int HoldWindow(Display* display, const char* geometry, bool inputOnly)
 int main(int argc, char** argv)
 {
     const std::string command = argc == 3 ? argv[1] : "";
-    if (command != "desktop" && command != "window" && command != "input-only")
-        return Fail("usage: x11-test-helper desktop PICTURE | window WxH+X+Y | input-only WxH+X+Y");
+    if (command != "desktop" && command != "window" && command != "input-only" && command != "window32")
+        return Fail("usage: x11-test-helper desktop PICTURE | window WxH+X+Y | input-only WxH+X+Y | window32 WxH+X+Y");
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return Fail("cannot open the display");
     const int status =
-        command == "desktop" ? ShowDesktop(display, argv[2]) : HoldWindow(display, argv[2], command == "input-only");
+        command == "desktop"      ? ShowDesktop(display, argv[2])
+        : command == "input-only" ? HoldWindow(display, argv[2], WindowKind::NoOutput)
+        : command == "window32"   ? HoldWindow(display, argv[2], WindowKind::Argb)
+                                  : HoldWindow(display, argv[2], WindowKind::Normal);
     XCloseDisplay(display);
     return status;
 }
