@@ -16,17 +16,26 @@ mkdir -p "$3"
 WORK=$(cd "$3" && pwd)
 source "$(dirname "$0")/X11TestLib.sh"
 SETTINGS_PID=""
+# The user nobody runs the settings program as root's stand-in and must reach the installed
+# program and its home: inside the build folder when it can, else in a private folder in /tmp.
+SHARED=$WORK
+if [ "$(id -u)" = 0 ] && ! setpriv --reuid=nobody --regid=nogroup --clear-groups test -x "$WORK"; then
+  SHARED=$(mktemp -d /tmp/vellumar-install.XXXXXX)
+  chmod 755 "$SHARED"
+fi
 finish() {
   [ -n "$SETTINGS_PID" ] && kill "$SETTINGS_PID" 2>/dev/null && wait "$SETTINGS_PID" 2>/dev/null
   cleanup
+  [ "$SHARED" != "$WORK" ] && rm -rf "$SHARED"
+  return 0
 }
 trap finish EXIT
-rm -rf "$WORK/prefix" "$WORK/destdir" "$WORK/config" "$WORK/home"
+rm -rf "$SHARED/prefix" "$WORK/destdir" "$SHARED/config" "$SHARED/home"
 
 # ---- A prefix of one's own, and /usr through DESTDIR as a package build does it.
-cmake --install "$BUILD" --prefix "$WORK/prefix" >"$WORK/install.log" || fail "cmake --install failed: $(cat "$WORK/install.log")"
+cmake --install "$BUILD" --prefix "$SHARED/prefix" >"$WORK/install.log" || fail "cmake --install failed: $(cat "$WORK/install.log")"
 DESTDIR=$WORK/destdir cmake --install "$BUILD" --prefix /usr >>"$WORK/install.log" || fail "cmake --install with DESTDIR failed"
-for root in "$WORK/prefix" "$WORK/destdir/usr"; do
+for root in "$SHARED/prefix" "$WORK/destdir/usr"; do
   [ -x "$root/libexec/xscreensaver/vellumar" ] || fail "no program in $root/libexec/xscreensaver"
   cmp -s "$VELLUMAR" "$root/libexec/xscreensaver/vellumar" || fail "the installed program is not the built one"
   [ -f "$root/share/xscreensaver/config/vellumar.xml" ] || fail "no settings file in $root/share/xscreensaver/config"
@@ -41,9 +50,9 @@ for peer in /usr/libexec/xscreensaver/ripples /usr/share/xscreensaver/config/rip
 done
 note "installed: $installed(beside XScreenSaver's own modes with the prefix /usr)"
 
-"$WORK/prefix/libexec/xscreensaver/vellumar" --help | grep -q -- "--window-id" || fail "the installed program does not run"
+"$SHARED/prefix/libexec/xscreensaver/vellumar" --help | grep -q -- "--window-id" || fail "the installed program does not run"
 
-python3 - "$WORK/prefix/share/xscreensaver/config/vellumar.xml" <<'PY' || fail "the settings file"
+python3 - "$SHARED/prefix/share/xscreensaver/config/vellumar.xml" <<'PY' || fail "the settings file"
 import sys
 import xml.etree.ElementTree as tree
 root = tree.parse(sys.argv[1]).getroot()
@@ -53,7 +62,7 @@ assert root.get("_label"), "no label"
 assert [c.get("arg") for c in root.iter("command")] == ["--root"], "the command is not --root"
 assert root.find("_description") is not None and root.find("_description").text.strip(), "no description"
 PY
-MANWIDTH=80 man --warnings -l "$WORK/prefix/share/man/man6/vellumar.6x" >"$WORK/man.txt" 2>"$WORK/man.err" || fail "man cannot show the page"
+MANWIDTH=80 man --warnings -l "$SHARED/prefix/share/man/man6/vellumar.6x" >"$WORK/man.txt" 2>"$WORK/man.err" || fail "man cannot show the page"
 [ ! -s "$WORK/man.err" ] || fail "the manual page has faults: $(cat "$WORK/man.err")"
 for option in --root --window-id --display --ticks XSCREENSAVER_WINDOW "EXIT STATUS"; do
   grep -q -- "$option" "$WORK/man.txt" || fail "the manual page says nothing of $option"
@@ -61,18 +70,18 @@ done
 note "the settings file parses and names the command --root; the manual page renders without warnings"
 
 # ---- xscreensaver-settings with our file among the system's.
-mkdir -p "$WORK/config" "$WORK/home"
-ln -s /usr/share/xscreensaver/config/* "$WORK/config/"
-cp "$WORK/prefix/share/xscreensaver/config/vellumar.xml" "$WORK/config/"
-printf 'mode:\tone\nselected:\t0\nprograms:\t\\\n\t\tvellumar --root \\n\\\n\n' >"$WORK/home/.xscreensaver"
+mkdir -p "$SHARED/config" "$SHARED/home"
+ln -s /usr/share/xscreensaver/config/* "$SHARED/config/"
+cp "$SHARED/prefix/share/xscreensaver/config/vellumar.xml" "$SHARED/config/"
+printf 'mode:\tone\nselected:\t0\nprograms:\t\\\n\t\tvellumar --root \\n\\\n\n' >"$SHARED/home/.xscreensaver"
 AS_USER=()
 PREVIEW=yes
 if [ "$(id -u)" = 0 ]; then
   # The settings program runs its preview only for a user other than root.
   AS_USER=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-  chown -R nobody:nogroup "$WORK/home"
-  "${AS_USER[@]}" test -x "$WORK/prefix/libexec/xscreensaver/vellumar" ||
-    fail "the user nobody cannot reach $WORK (the folder must be open to others)"
+  chown -R nobody:nogroup "$SHARED/home"
+  "${AS_USER[@]}" test -x "$SHARED/prefix/libexec/xscreensaver/vellumar" ||
+    fail "the user nobody cannot run the installed program in $SHARED"
   NAMESPACE=(unshare --mount --propagation private)
 else
   # Without root, a user namespace allows the mount, but inside it the settings program is root
@@ -88,7 +97,7 @@ fi
 start_display 1024x768x24
 # shellcheck disable=SC2016
 "${NAMESPACE[@]}" bash -c 'mount --bind "$1" /usr/share/xscreensaver/config && shift && exec "$@"' mount \
-  "$WORK/config" "${AS_USER[@]}" env HOME="$WORK/home" PATH="$WORK/prefix/libexec/xscreensaver:$PATH" \
+  "$SHARED/config" "${AS_USER[@]}" env HOME="$SHARED/home" PATH="$SHARED/prefix/libexec/xscreensaver:$PATH" \
   DISPLAY="$DISPLAY" xscreensaver-settings --debug >"$WORK/settings.log" 2>&1 &
 SETTINGS_PID=$!
 wait_line "$WORK/settings.log" 'forked [0-9]* (vellumar)' 30 || fail "the settings program did not start our preview: $(tail -5 "$WORK/settings.log")"
