@@ -81,8 +81,7 @@ int X11Saver::Run()
     if (status != kContinue)
         return status;
     if (!StartOn(picture))
-        return Report(kDisplayFailed, "not enough memory for the water at " + std::to_string(picture.width) + " x " +
-                                          std::to_string(picture.height));
+        return kDisplayFailed;
     if (options.replay)
         Replay();
     else
@@ -250,8 +249,11 @@ int X11Saver::PrepareWindow()
 
 bool X11Saver::StartOn(const PixelPicture& start)
 {
-    if (!animation.Start(start))
+    if (!animation.Start(start)) {
+        Report(0, "not enough memory for the water at " + std::to_string(start.width) + " x " +
+                      std::to_string(start.height));
         return false;
+    }
     if (!image)
         image = std::make_unique<FrameImage>(display, visual, depth);
     std::string error;
@@ -289,14 +291,15 @@ void X11Saver::Resize(int width, int height)
         Report(0, "the window is now " + std::to_string(width) + " x " + std::to_string(height) +
                       ", beyond what the water covers; ending");
         ending = true;
+        endStatus = kDisplayFailed;
         return;
     }
     // The animation starts over at the new size, on the first picture scaled to it.
     const PixelPicture scaled =
         width == picture.width && height == picture.height ? picture : ScalePicture(picture, width, height);
     if (!StartOn(scaled)) {
-        Report(0, "not enough memory for the water at the new size; ending");
-        ending = true;
+        ending = true;  // StartOn said why
+        endStatus = kDisplayFailed;
         return;
     }
     if (options.replay)
@@ -397,7 +400,9 @@ int X11Saver::Loop()
             XNextEvent(display, &event);
             HandleEvent(event);
         }
-        if (ending || QuitSignals::Raised())
+        if (ending)
+            return endStatus;
+        if (QuitSignals::Raised())
             return kEnded;
         const int status = WatchStrayErrors();
         if (status != kContinue)

@@ -54,6 +54,7 @@ private:
     int32_t mouseStartX = -1;
     int32_t mouseStartY = -1;
     bool ending = false;
+    int endStatus = 0;  // the exit status once `ending` is set
     int exposedLeft = 0, exposedTop = 0, exposedRight = 0, exposedBottom = 0;
     bool exposed = false;
 };
