@@ -74,6 +74,20 @@ refused 2 "the window is 20000 x 10; the water covers 1 to 16384 pixels a side" 
 colormap=$(xwininfo -root | awk '/Colormap:/ { print $2 }')
 refused 2 "which does not exist" "$VELLUMAR" --window-id "$colormap"
 note "windows that do not exist, are input-only, too large or not windows: status 2"
+# A window that grows beyond what the water covers while the saver runs on it: one line, status 1.
+"$HELPER" window 200x100+0+0 >"$WORK/grows.out" &
+started $!
+wait_line "$WORK/grows.out" '^0x' 10 || fail "no window to grow"
+"$VELLUMAR" --window-id "$(head -n1 "$WORK/grows.out")" --ticks 1 >"$WORK/out" 2>"$WORK/err" &
+saver=$!
+started $saver
+wait_line "$WORK/out" "^vellumar: replayed" 20 || fail "the saver did not start on the window that grows"
+xdotool windowsize "$(head -n1 "$WORK/grows.out")" 16385 10
+wait_exit "$saver" 10 || fail "the saver went on with a window of 16385 x 10"
+[ "$EXIT_STATUS" = 1 ] || fail "a window grown too large: status $EXIT_STATUS"
+grep -q "the window is now 16385 x 10, beyond what the water covers; ending" "$WORK/err" || fail "$(cat "$WORK/err")"
+[ "$(wc -l <"$WORK/err")" = 1 ] || fail "a window grown too large: $(cat "$WORK/err")"
+note "a window grown beyond 16384 pixels ends the saver with one line and status 1"
 cleanup
 STARTED_PIDS=()
 XVFB_PIDS=()
