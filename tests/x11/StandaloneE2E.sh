@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# The saver's own full-screen window under Xvfb, on the clock: it covers the screen and shows
+# the desktop under ripples that move; the pointer resting where it was does not end it; a
+# one-pixel move, a key (Alt alone too), the left, middle and right buttons end it with 0,
+# the wheel and further buttons do not; SIGTERM and SIGINT end it with 0; no shared memory
+# is left after any end.
+#   StandaloneE2E.sh VELLUMAR TEST_HELPER WORK_DIR
+set -uo pipefail
+
+VELLUMAR=$1
+HELPER=$2
+mkdir -p "$3"
+WORK=$(cd "$3" && pwd)
+PICTURES="/usr/bin/python3 $(cd "$(dirname "$0")" && pwd)/x11_pictures.py"
+source "$(dirname "$0")/X11TestLib.sh"
+trap cleanup EXIT
+RUN=$WORK/run
+rm -rf "$RUN"
+mkdir -p "$RUN"
+
+WIDTH=800
+HEIGHT=600
+start_display ${WIDTH}x${HEIGHT}x24
+note "display $DISPLAY"
+draw_desktop "$RUN/drawn.png" ${WIDTH}x${HEIGHT}
+"$HELPER" desktop "$RUN/drawn.png" || fail "cannot show the desktop picture"
+screenshot "$RUN/desktop.png"
+convert "$RUN/desktop.png" "$RUN/desktop.ppm"
+
+# Starts the saver with the pointer resting at the centre and waits until its window is up
+# and a frame has been shown; sets SAVER_PID.
+start_saver() {
+  xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
+  "$VELLUMAR" "$@" >"$RUN/saver.out" 2>"$RUN/saver.err" &
+  SAVER_PID=$!
+  started $SAVER_PID
+  local i
+  for ((i = 0; i < 100; i++)); do
+    kill -0 "$SAVER_PID" 2>/dev/null || fail "the saver ended by itself: $(cat "$RUN/saver.err")"
+    [ -n "$(segments_of "$SAVER_PID")" ] && xdotool search --name '^Vellumar$' >/dev/null 2>&1 && break
+    sleep 0.05
+  done
+  sleep 0.3
+}
+
+expect_running() {
+  sleep "${2:-1}"
+  kill -0 "$SAVER_PID" 2>/dev/null || fail "$1 ended the saver"
+}
+
+expect_end() {
+  local label=$1
+  wait_exit "$SAVER_PID" 5 || fail "$label did not end the saver"
+  [ "$EXIT_STATUS" = 0 ] || fail "after $label the saver ended with status $EXIT_STATUS"
+  [ -z "$(segments_of "$SAVER_PID")" ] || fail "after $label shared memory is left"
+  [ ! -s "$RUN/saver.err" ] || fail "after $label: $(cat "$RUN/saver.err")"
+  note "$label ended the saver with status 0"
+}
+
+# ---- Covers the screen, shows the desktop under moving ripples; resting does not end it.
+start_saver
+window=$(xdotool search --name '^Vellumar$' | head -n1)
+geometry=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+  /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} /Map State/ {m=$NF} END {print w "x" h "+" x "+" y, m}')
+[ "$geometry" = "${WIDTH}x${HEIGHT}+0+0 IsViewable" ] || fail "the window is $geometry, not the whole screen"
+note "the window covers the screen: $geometry"
+xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))  # to where it rests already
+expect_running "the pointer at rest" 1.5
+screenshot "$RUN/first.png"
+sleep 0.5
+screenshot "$RUN/later.png"
+moved=$(differing_pixels "$RUN/first.png" "$RUN/later.png")
+[ "$moved" -gt 500 ] || fail "the ripples do not move: $moved pixels changed in half a second"
+convert "$RUN/later.png" "$RUN/later.ppm"
+share=$($PICTURES share "$RUN/desktop.ppm" "$RUN/later.ppm")
+awk -v s="$share" 'BEGIN { exit !(s >= 50 && s < 99.5) }' ||
+  fail "the screen matches the desktop in $share% of its pixels, not the desktop under ripples"
+note "the desktop under ripples: $share% of the pixels as on the desktop, $moved changed in half a second"
+
+xdotool mousemove $((WIDTH / 2 + 1)) $((HEIGHT / 2))
+expect_end "a one-pixel move"
+
+# ---- Keys and the three buttons end it; the wheel and buttons 8 and 9 do not.
+for action in "key space" "key Escape" "key alt" "click 1" "click 2" "click 3"; do
+  start_saver
+  expect_running "the start before '$action'" 0.5
+  xdotool $action
+  expect_end "'xdotool $action'"
+done
+
+start_saver
+for button in 4 5 6 7 8 9; do xdotool click $button; done
+expect_running "the wheel or buttons 8 and 9"
+note "the wheel and buttons 8 and 9 did not end it"
+xdotool keydown shift
+expect_end "pressing Shift"
+xdotool keyup shift
+
+# ---- Signals end it cleanly.
+for signal in TERM INT HUP; do
+  start_saver
+  kill -$signal "$SAVER_PID"
+  expect_end "SIG$signal"
+done
+
+echo "PASS: the saver's own window"

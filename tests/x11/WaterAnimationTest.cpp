@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/render/PictureReplay.h"
+#include "tools/render/TickList.h"
+#include "x11/WaterAnimation.h"
+
+namespace {
+
+PixelPicture Busy(int32_t width, int32_t height)
+{
+    PixelPicture picture;
+    picture.width = width;
+    picture.height = height;
+    for (int32_t k = 0; k < width * height; ++k)
+        picture.pixels.push_back(static_cast<uint32_t>(k * 2654435761u) & 0xFFFFFF);
+    return picture;
+}
+
+std::vector<std::vector<uint32_t>> ReplayToolFrames(const PixelPicture& picture, const std::vector<uintptr_t>& ticks)
+{
+    std::vector<std::vector<uint32_t>> frames;
+    PixelPicture last;
+    std::string error;
+    EXPECT_TRUE(ReplayOnPicture(
+        picture, ticks, 1,
+        [&](uint32_t, const PixelPicture& frame) {
+            frames.push_back(frame.pixels);
+            return true;
+        },
+        last, error))
+        << error;
+    return frames;
+}
+
+std::vector<std::vector<uint32_t>> AnimationFrames(WaterAnimation& animation, const std::vector<uintptr_t>& ticks)
+{
+    std::vector<std::vector<uint32_t>> frames;
+    for (uintptr_t id : ticks)
+        if (animation.Tick(id))
+            frames.emplace_back(animation.Frame(), animation.Frame() + animation.Width() * animation.Height());
+    return frames;
+}
+
+} // namespace
+
+TEST(WaterAnimation, FramesAreTheReplayToolsFramesForTheSameTicks)
+{
+    const PixelPicture picture = Busy(173, 97);
+    std::vector<uintptr_t> ticks = StandardTickSchedule(120);
+    ticks.insert(ticks.end(), {2, 2, 7, 1, 3, 0, 1});
+    WaterAnimation animation;
+    ASSERT_TRUE(animation.Start(picture));
+    EXPECT_EQ(picture.pixels, std::vector<uint32_t>(animation.Frame(), animation.Frame() + 173 * 97));
+    const auto frames = AnimationFrames(animation, ticks);
+    EXPECT_EQ(122u, frames.size());
+    EXPECT_EQ(ReplayToolFrames(picture, ticks), frames);
+    EXPECT_NE(picture.pixels, frames.back());
+}
+
+TEST(WaterAnimation, StartingAgainBeginsFromTheFirstTick)
+{
+    const std::vector<uintptr_t> ticks = StandardTickSchedule(40);
+    WaterAnimation animation;
+    ASSERT_TRUE(animation.Start(Busy(64, 48)));
+    AnimationFrames(animation, ticks);
+    // A new size (the window grew): the same as a fresh animation at that size.
+    const PixelPicture larger = Busy(90, 70);
+    ASSERT_TRUE(animation.Start(larger));
+    EXPECT_EQ(90, animation.Width());
+    EXPECT_EQ(70, animation.Height());
+    EXPECT_EQ(ReplayToolFrames(larger, ticks), AnimationFrames(animation, ticks));
+}
+
+TEST(WaterAnimation, AnInvalidPictureLeavesItEmpty)
+{
+    WaterAnimation animation;
+    ASSERT_TRUE(animation.Start(Busy(10, 10)));
+    PixelPicture broken = Busy(10, 10);
+    broken.pixels.pop_back();
+    EXPECT_FALSE(animation.Start(broken));
+    EXPECT_TRUE(animation.IsEmpty());
+    EXPECT_FALSE(animation.Tick(1));
+    EXPECT_FALSE(animation.Start(PixelPicture{}));
+    EXPECT_FALSE(animation.Tick(1));
+}

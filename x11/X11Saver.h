@@ -1,0 +1,60 @@
+#pragma once
+#include <X11/Xlib.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "imaging/PixelPicture.h"
+#include "x11/FrameImage.h"
+#include "x11/SaverOptions.h"
+#include "x11/TickSchedule.h"
+#include "x11/WaterAnimation.h"
+
+// The saver on one X display: finds or makes the window it draws on, takes the picture, and
+// runs the animation on the clock (or replays a tick list) until it is asked to end.
+class X11Saver {
+public:
+    X11Saver(Display* display, const SaverOptions& options);
+    ~X11Saver();
+    X11Saver(const X11Saver&) = delete;
+    X11Saver& operator=(const X11Saver&) = delete;
+
+    // The exit status: 0 when the saver ended as it should, 2 for a window or visual it
+    // cannot draw on, 1 when the display failed. Messages go to stderr, one line each.
+    int Run();
+
+private:
+    int PrepareStandalone();
+    int PrepareRoot();
+    int PrepareWindow();
+    int CheckTarget(Visual* targetVisual, int targetDepth, int width, int height);
+    void GrabInput();
+    bool StartOn(const PixelPicture& start);
+    void Replay();
+    int Loop();
+    void HandleEvent(const XEvent& event);
+    void Resize(int width, int height);
+    bool TargetStillExists();
+    int WatchStrayErrors();
+
+    Display* display;
+    SaverOptions options;
+    Window root;
+    Window target = 0;
+    bool ownWindow = false;
+    Visual* visual = nullptr;
+    int depth = 0;
+    GC gc = nullptr;
+    Cursor blankCursor = 0;
+    std::unique_ptr<FrameImage> image;
+    PixelPicture picture;  // as taken at the start; scaled when the window's size changes
+    WaterAnimation animation;
+    std::optional<TickSchedule> schedule;
+    int32_t mouseStartX = -1;
+    int32_t mouseStartY = -1;
+    bool ending = false;
+    int endStatus = 0;  // the exit status once `ending` is set
+    int exposedLeft = 0, exposedTop = 0, exposedRight = 0, exposedBottom = 0;
+    bool exposed = false;
+};
