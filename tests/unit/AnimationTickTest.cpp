@@ -53,6 +53,16 @@ TEST(AnimationTick, SecondTickOfTimerThreeDropsWithoutRendering)
     EXPECT_EQ(afterFirst, output);
 }
 
+// The largest draw, 32767, puts dropX on the screen's width itself: x = width - 15.
+TEST(AnimationTick, TheLargestDrawReachesTheRightEdge)
+{
+    TickState state{-266602948, 5};  // seeds 0xF01BF641, whose first draw is 32767
+    const DropPosition drop = DrawTickDrop(state, 1024, 768);
+    EXPECT_EQ(1024 - 15, drop.x);
+    EXPECT_EQ(768 * 15401 / 32767 - 20, drop.y);
+    EXPECT_EQ(15401, state.dropSeed);
+}
+
 TEST(AnimationTick, AnyOtherTimerBehavesLikeTimerTwo)
 {
     for (uintptr_t id : {uintptr_t{0}, uintptr_t{2}, uintptr_t{3}, uintptr_t{99}, ~uintptr_t{0}}) {

@@ -49,6 +49,11 @@ TEST(MouseRule, FirstPositionAnywhereIncludingOutsideNeverCloses)
     EXPECT_FALSE(MouseMoveCloses(startX, startY, {-5, 3}));
     EXPECT_TRUE(MouseMoveCloses(startX, startY, {-6, 3}));
 
+    // One coordinate of -1 is a position like any other: only (-1, -1) means none yet.
+    int32_t x1 = -1, y1 = -1;
+    EXPECT_FALSE(MouseMoveCloses(x1, y1, {-1, 3}));
+    EXPECT_TRUE(MouseMoveCloses(x1, y1, {-1, 4}));
+
     int32_t x2 = -1, y2 = -1;
     EXPECT_FALSE(MouseMoveCloses(x2, y2, {0, 0}));
     EXPECT_TRUE(MouseMoveCloses(x2, y2, {-1, -1}));

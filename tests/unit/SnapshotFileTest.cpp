@@ -64,6 +64,12 @@ TEST(SnapshotFileCheck, RefusesFilesTheLoaderWouldTrustWrongly)
     // Truncated: the loader would read past the end.
     EXPECT_FALSE(IsSafeSnapshotFile(good, good.fileSize - 1));
     EXPECT_FALSE(IsSafeSnapshotFile(good, 54));
+    // The same without a declared image size, and with a file size that matches the short file:
+    // the rows themselves must fit.
+    BitmapHeaders undeclared = good;
+    undeclared.imageSize = 0;
+    undeclared.fileSize = good.fileSize - 1;
+    EXPECT_FALSE(IsSafeSnapshotFile(undeclared, good.fileSize - 1));
 
     auto changed = [&](auto change) {
         BitmapHeaders headers = good;

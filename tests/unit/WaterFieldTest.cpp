@@ -122,7 +122,8 @@ TEST(WaterField, ANegativeCoordinateDrawsItselfAndKeepsTheOther)
         DropRandom::Seed(9);
         field.AddDrop(-1, 20, 5, 50, 0);
         const int32_t x = draw % (50 - 11) + 6;
-        EXPECT_EQ(50, Cell(field, 0, 20, x));
+        EXPECT_EQ(50, Cell(field, 0, 20, x - 4));
+        EXPECT_EQ(50, Cell(field, 0, 20, x + 4));
         EXPECT_EQ(50, Cell(field, 0, 16, x));
         EXPECT_EQ(0, Cell(field, 0, 15, x));
         EXPECT_EQ(69, CountNonZero(field, 0));
@@ -134,7 +135,8 @@ TEST(WaterField, ANegativeCoordinateDrawsItselfAndKeepsTheOther)
         DropRandom::Seed(9);
         field.AddDrop(30, -20, 5, 50, 1);
         const int32_t y = draw % (40 - 11) + 6;
-        EXPECT_EQ(50, Cell(field, 1, y, 30));
+        EXPECT_EQ(50, Cell(field, 1, y - 4, 30));
+        EXPECT_EQ(50, Cell(field, 1, y + 4, 30));
         EXPECT_EQ(50, Cell(field, 1, y, 34));
         EXPECT_EQ(0, Cell(field, 1, y, 35));
         EXPECT_EQ(69, CountNonZero(field, 1));

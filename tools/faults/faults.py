@@ -7,8 +7,8 @@ Applies each fault of the list (tools/faults/faults.txt unless --list), one at a
 scratch copy of the tree in build/faults/tree, builds it, and runs the tests that should
 catch it: the native tests (all but the soak) whenever the native build changed, and for a
 fault with a "win64:" line the 64-bit Windows build's tests whose names match that pattern,
-under wine. A fault is caught when a build of tests or a test fails; faults that build but
-pass every test are printed at the end, with the caught share. --only runs the faults whose
+under wine. A fault is caught when a test fails; faults that pass every test are printed at
+the end, with the caught share, and so are faults that do not build (mistakes of the list). --only runs the faults whose
 name contains TEXT; --check only checks that every fault applies to the tree.
 
 List format: a fault starts with "== NAME"; "file: PATH" starts an edit of that file; the
@@ -25,6 +25,10 @@ import time
 TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SCRATCH = os.path.join(TOP, "build", "faults")
 TREE = os.path.join(SCRATCH, "tree")
+
+
+class BuildFailure(Exception):
+    """A fault that does not build: the list is wrong, no test has caught anything."""
 
 
 class Fault:
@@ -138,9 +142,8 @@ def test(fault, native_changed, log):
         if run(["ctest", "--test-dir", "build/native", "-LE", "soak", "--stop-on-failure"], log) != 0:
             return "native tests"
     if fault.win64:
-        state = build("win64", log)
-        if state == 2:
-            return "win64 test build"
+        if build("win64", log) == 2:
+            raise BuildFailure()
         if run(["ctest", "--test-dir", "build/win64", "-R", fault.win64, "--stop-on-failure"], log) != 0:
             return "win64 tests " + fault.win64
     return None
@@ -183,15 +186,16 @@ def main():
             for path, (_, faulty) in texts.items():
                 open(os.path.join(TREE, path), "w", encoding="utf-8").write(faulty)
             state = build("native", log)
-            if state == 2:
-                verdict = None
-                broken.append(fault)
-                outcome = "DOES NOT BUILD (the list is wrong)"
-            else:
+            try:
+                if state == 2:
+                    raise BuildFailure()
                 verdict = test(fault, state == 0, log)
                 outcome = "caught by " + verdict if verdict else "NOT CAUGHT"
                 if not verdict:
                     missed.append(fault)
+            except BuildFailure:
+                broken.append(fault)
+                outcome = "DOES NOT BUILD (the list is wrong)"
         finally:
             for path, (original, _) in texts.items():
                 open(os.path.join(TREE, path), "w", encoding="utf-8").write(original)
