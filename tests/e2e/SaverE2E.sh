@@ -140,8 +140,9 @@ leftovers=$(find "$TEMP_DIR" -maxdepth 1 \( -iname 'cTempPicture.bmp' -o -iname 
 [ "$leftovers" -eq 0 ] || fail "files left in the temporary directory: $(ls "$TEMP_DIR")"
 note "no snapshot or ~ex file is left"
 
-# ---- A key press and a mouse click end it too.
-for action in "key space" "click 1" "key Escape"; do
+# ---- A key press and a mouse click end it too (every kind of input, 30 times over, is the
+# reliability tests' start-stop cycles).
+for action in "key space" "click 1"; do
   start_full_screen
   wait_saver_running "$SAVER_PID"
   xdotool $action

@@ -10,9 +10,9 @@
       Each program embeds a manifest (resource 1 of type RT_MANIFEST) that requests the
       execution level LEVEL without UI access and names the Windows versions it supports.
   pe_check.py saver-resources PROGRAM
-      The saver's version block (1.0.0.1, its description and product name) and its two
-      dialog templates, field by field: styles, positions, sizes, fonts, and the controls in
-      their order with their classes, texts, styles and rectangles.
+      The saver's version block (1.0.0.1, its description and product name), its manifest's
+      DPI awareness, and its two dialog templates, field by field: styles, positions, sizes,
+      fonts, and the controls in their order with their classes, texts, styles and rectangles.
   pe_check.py list PROGRAM...
       Prints each program's imports, a "DLL function" line each.
 """
@@ -237,6 +237,11 @@ def check_saver_resources(path):
         for key in ("FileDescription", "ProductName"):
             if strings.get(key) != "3D Vellumar ScreenSaver":
                 problems.append("%s: %s is %r" % (path, key, strings.get(key)))
+    # The saver photographs and covers the screen at its real pixel size on scaled displays.
+    manifest = ElementTree.fromstring(image.resource(RT_MANIFEST, 1) or b"<none/>")
+    dpi = {element.tag.split("}")[-1]: element.text for element in manifest.iter()}
+    if dpi.get("dpiAware") != "true/pm" or dpi.get("dpiAwareness") != "PerMonitorV2, PerMonitor":
+        problems.append("%s: the manifest does not declare per-monitor DPI awareness" % path)
     for ident, (header, controls) in SAVER_DIALOGS.items():
         data = image.resource(RT_DIALOG, ident)
         if data is None:
@@ -250,7 +255,7 @@ def check_saver_resources(path):
         for number, (expected, actual) in enumerate(zip(controls, actual_controls), 1):
             if not same(expected, actual):
                 problems.append("%s: dialog %d, control %d is %r" % (path, ident, number, actual))
-    print("%s: version block and dialog templates 100 and 102 checked" % path)
+    print("%s: version block, DPI awareness and dialog templates 100 and 102 checked" % path)
     return problems
 
 

@@ -254,27 +254,6 @@ TEST(BitmapReader, AcceptsTheLargestSide)
     EXPECT_EQ(screen, picture.pixels);
 }
 
-TEST(BitmapReader, SurvivesEverySingleByteChangeInTheHeaders)
-{
-    BitmapLayout layout;
-    layout.bitCount = 32;
-    layout.compression = kBiBitfields;
-    layout.masks = {0xFF0000, 0xFF00, 0xFF};
-    const auto good = MakeFile(layout, TestScreen(5, 3));
-    for (size_t at = 0; at < 66; ++at)
-        for (uint8_t value : {uint8_t{0x00}, uint8_t{0x7F}, uint8_t{0x80}, uint8_t{0xFF}}) {
-            auto file = good;
-            file[at] = value;
-            PixelPicture picture;
-            std::string error;
-            if (DecodeBitmapFile(file.data(), file.size(), picture, error)) {
-                EXPECT_TRUE(IsValidPicture(picture)) << at;
-            } else {
-                EXPECT_FALSE(error.empty()) << at;
-            }
-        }
-}
-
 TEST(BitmapWriter, WritesTheSnapshotLayoutAt32BitsBottomUpWithTopBytesCleared)
 {
     PixelPicture picture;

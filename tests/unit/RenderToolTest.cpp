@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "tools/render/TickList.h"
 #include "water/WaterReference.h"
 
 #ifndef VELLUMAR_RENDER_PROGRAM
@@ -166,20 +167,6 @@ std::vector<uint32_t> PixelsOfOutput(const std::string& file, int32_t width, int
     return pixels;
 }
 
-std::vector<uintptr_t> StandardTicks(int frames)
-{
-    std::vector<uintptr_t> ticks;
-    for (int t = 60; t <= 60 * frames; t += 10) {
-        if (t % 60 == 0)
-            ticks.push_back(1);
-        if (t % 170 == 0)
-            ticks.push_back(2);
-        if (t % 60 == 0)
-            ticks.push_back(3);
-    }
-    return ticks;
-}
-
 std::string TickText(const std::vector<uintptr_t>& ticks)
 {
     std::string text;
@@ -246,11 +233,11 @@ TEST_F(RenderTool, WritesEveryNthFrameAndReplacesAnExistingOutput)
     EXPECT_EQ((std::vector<std::string>{"frames", "in.bmp", "out.bmp"}), Entries(dir));
     // Frame 9 is the picture after the ninth frame tick and before the ticks that follow it,
     // and std:10 is the timers' schedule of ten frames, written out here as a list.
-    std::vector<uintptr_t> ticks = StandardTicks(9);
+    std::vector<uintptr_t> ticks = StandardTickSchedule(9);
     ticks.pop_back(); // the timer-3 tick after the ninth frame
     ASSERT_EQ(0, Run({"--source", Path("in.bmp"), "--ticks", TickText(ticks), "--output", Path("nine.bmp")}).status);
     EXPECT_EQ(Contents(Path("nine.bmp")), Contents(Path("frames/deeper/frame-000009.bmp")));
-    ASSERT_EQ(0, Run({"--source", Path("in.bmp"), "--ticks", TickText(StandardTicks(10)), "--output", Path("ten.bmp")}).status);
+    ASSERT_EQ(0, Run({"--source", Path("in.bmp"), "--ticks", TickText(StandardTickSchedule(10)), "--output", Path("ten.bmp")}).status);
     EXPECT_EQ(Contents(Path("ten.bmp")), Contents(Path("out.bmp")));
     EXPECT_NE(PixelsOfOutput(Contents(Path("ten.bmp")), 24, 18), picture.BottomUp());
 }

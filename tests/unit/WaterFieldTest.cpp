@@ -200,20 +200,12 @@ TEST(WaterField, HugeAndNegativeRadiiStayInside)
     field.AddDrop(-1, -1, INT_MIN, 1, 1);
     EXPECT_EQ(0, CountNonZero(field, 1));
     EXPECT_EQ(fifth, DropRandom::Next());
-}
-
-TEST(WaterField, RandomPlacementOnFieldsTooSmallForTheDisc)
-{
-    for (int32_t size = 0; size <= 12; ++size) {
-        WaterField field;
-        field.Create(size, size);
-        DropRandom::Seed(size);
-        field.AddDrop(-1, -1, 5, 50, 0);
-        for (int32_t i = 0; i < size; ++i) {
-            EXPECT_EQ(0, Cell(field, 0, 0, i));
-            EXPECT_EQ(0, Cell(field, 0, i, 0));
-        }
-    }
+    // A modulus of exactly zero (11 cells, radius 5): the first interior position, (6, 6).
+    WaterField small;
+    small.Create(11, 11);
+    small.AddDrop(-1, -1, 5, 50, 0);
+    EXPECT_EQ(50, Cell(small, 0, 6, 6));
+    EXPECT_EQ(0, Cell(small, 0, 0, 6));
 }
 
 TEST(WaterField, AmountsWrapAtThirtyTwoBits)

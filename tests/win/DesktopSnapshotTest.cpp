@@ -224,37 +224,18 @@ TEST(DesktopSnapshot, LoaderNeverSeesAFileTheSaverWouldNotHaveWritten)
     const std::string path = TestFile("snapshot-hostile.bmp");
     const std::vector<uint8_t> good = ValidSnapshotBytes(16, 8);
 
-    auto withHeader = [&](size_t offset, uint32_t value) {
-        std::vector<uint8_t> bytes = good;
-        std::memcpy(bytes.data() + offset, &value, 4);
-        return bytes;
-    };
+    // The check itself is tested natively, and against the loader by the reliability tests;
+    // here: LoadMirrored asks it first, from the file it finds.
     std::vector<uint8_t> truncated(good.begin(), good.end() - 1);
-    std::vector<uint8_t> headersOnly(good.begin(), good.begin() + 54);
-    std::vector<uint8_t> tiny(good.begin(), good.begin() + 20);
-    std::vector<uint8_t> eightBit = good;
-    eightBit[28] = 8;
+    std::vector<uint8_t> hugeImage = good;
+    hugeImage[37] = 0x10;  // declared image size past the end
     const std::pair<const char*, std::vector<uint8_t>> cases[] = {
         {"truncated by one byte", truncated},
-        {"headers only", headersOnly},
-        {"shorter than the headers", tiny},
-        {"empty", {}},
-        {"pixel offset past the end", withHeader(10, 0x7FFFFFF0u)},
-        {"declared image size past the end", withHeader(34, 0x10000000u)},
-        {"declared file size past the end", withHeader(2, 0x10000000u)},
-        {"height past the end", withHeader(22, 100000u)},
-        {"negative width", withHeader(18, 0xFFFFFFF0u)},
-        {"top-down", withHeader(22, static_cast<uint32_t>(-8))},
-        {"wrong signature", withHeader(0, 0x00364D41u)},
-        {"run-length compressed", withHeader(30, 1u)},
-        {"eight bits without a table", eightBit},
+        {"shorter than the headers", std::vector<uint8_t>(good.begin(), good.begin() + 20)},
+        {"declared image size past the end", hugeImage},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(WriteWholeFile(path, c.second) || c.second.empty()) << c.first;
-        if (c.second.empty()) {
-            HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            ::CloseHandle(file);
-        }
+        ASSERT_TRUE(WriteWholeFile(path, c.second)) << c.first;
         CBitmap bitmap;
         bitmap.Attach(MakeBitmap(2, 2, {0, 0, 0, 0}));
         EXPECT_FALSE(DesktopSnapshot::LoadMirrored(path, bitmap)) << c.first;

@@ -23,12 +23,6 @@ std::string RawResource(const char* type, int id)
     return bytes ? std::string(bytes, SizeofResource(module, found)) : std::string();
 }
 
-BOOL CALLBACK CountName(HMODULE, LPCSTR, LPSTR, LONG_PTR count)
-{
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
 }  // namespace
 
 TEST(Resources, StringsNameTheSaver)
@@ -95,14 +89,4 @@ TEST(Resources, IconHas32And16PixelImagesOf16Colours)
         if (icon)
             DestroyIcon(static_cast<HICON>(icon));
     }
-}
-
-TEST(Resources, OneManifestDeclaresDpiAwareness)
-{
-    int manifests = 0;
-    EnumResourceNamesA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(24), CountName, reinterpret_cast<LONG_PTR>(&manifests));
-    EXPECT_EQ(1, manifests);
-    const std::string manifest = RawResource(MAKEINTRESOURCEA(24) /* RT_MANIFEST */, 1);
-    EXPECT_NE(std::string::npos, manifest.find(">true/pm</dpiAware>"));
-    EXPECT_NE(std::string::npos, manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"));
 }
