@@ -1,6 +1,9 @@
 // Shows a known picture over the whole screen, as the desktop the saver photographs.
 // Every pixel has its own colour: red = x mod 256, green = y mod 256, blue = 64 + 16 * (x / 256)
 // + y / 256. SaverE2E.sh computes the same values to check what the saver shows.
+//   ShowPicture               the desktop, until its window is closed
+//   ShowPicture first-frame   the floor of the saver's start: a window like the saver's that
+//                             presents one frame at once, and ends on a key or a click
 #include <windows.h>
 
 #include <cstdint>
@@ -13,6 +16,14 @@ uint32_t PictureColour(int x, int y)
     const uint32_t green = static_cast<uint32_t>(y) & 0xFF;
     const uint32_t blue = (64 + 16 * (x / 256) + y / 256) & 0xFF;
     return (red << 16) | (green << 8) | blue;
+}
+
+// Top-down rows.
+void FillPicture(uint32_t* pixels, int width, int height)
+{
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[y * width + x] = PictureColour(x, y);
 }
 
 LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -32,10 +43,7 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
         void* bits = nullptr;
         HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (section && bits) {
-            auto* pixels = static_cast<uint32_t*>(bits);
-            for (int y = 0; y < height; ++y)
-                for (int x = 0; x < width; ++x)
-                    pixels[y * width + x] = PictureColour(x, y);
+            FillPicture(static_cast<uint32_t*>(bits), width, height);
             HDC memory = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(memory, section);
             BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
@@ -54,19 +62,69 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-}  // namespace
+LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN) {
+        DestroyWindow(window);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
 
-int main()
+// The saver's window, and one full-screen frame through the saver's presentation call.
+bool PresentFirstFrame(HINSTANCE instance)
 {
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = PictureProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.lpszClassName = "VellumarTestPicture";
+    windowClass.lpfnWndProc = FloorProcedure;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "VellumarTestFloor";
     RegisterClassA(&windowClass);
-    CreateWindowExA(0, windowClass.lpszClassName, "Vellumar test picture", WS_POPUP | WS_VISIBLE, 0, 0,
-                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                    windowClass.hInstance, nullptr);
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
+                                  height, nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return false;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    uint32_t* pixels = static_cast<uint32_t*>(
+        HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(width) * static_cast<SIZE_T>(height) * 4));
+    if (!pixels)
+        return false;
+    FillPicture(pixels, width, height);
+    HDC dc = GetDC(window);
+    SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels, &info, DIB_RGB_COLORS);
+    ReleaseDC(window, dc);
+    HeapFree(GetProcessHeap(), 0, pixels);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (argc == 2 && lstrcmpA(argv[1], "first-frame") == 0) {
+        if (!PresentFirstFrame(instance))
+            return 1;
+    } else {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = PictureProcedure;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        windowClass.lpszClassName = "VellumarTestPicture";
+        RegisterClassA(&windowClass);
+        CreateWindowExA(0, windowClass.lpszClassName, "Vellumar test picture", WS_POPUP | WS_VISIBLE, 0, 0,
+                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                        instance, nullptr);
+    }
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0)
         DispatchMessageA(&message);
