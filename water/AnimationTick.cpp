@@ -29,10 +29,10 @@ void AddTickDrop(WaterField& water, TickState& state, int32_t screenWidth, int32
 }
 
 void ReplayTick(WaterField& water, TickState& state, uintptr_t timerId, int32_t screenWidth,
-                int32_t screenHeight, const uint32_t* source, uint32_t* output)
+                int32_t screenHeight, const uint32_t* source, uint32_t* output, RowOrder outputOrder)
 {
     state.tickCounter = AdvanceTickCounter(state.tickCounter);
     if (IsFrameTimer(timerId))
-        water.Render(source, output);
+        water.Render(source, output, outputOrder);
     AddTickDrop(water, state, screenWidth, screenHeight);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "water/WaterReference.h"
+
 class WaterField;
 
 // The arithmetic of one animation tick, shared by the drawing window and the replay tool.
@@ -41,4 +43,5 @@ void AddTickDrop(WaterField& water, TickState& state, int32_t screenWidth, int32
 // A whole tick without the presentation: what the drawing window computes for `timerId`.
 // `source` and `output` may be null, for a window whose surfaces could not be made.
 void ReplayTick(WaterField& water, TickState& state, uintptr_t timerId, int32_t screenWidth,
-                int32_t screenHeight, const uint32_t* source, uint32_t* output);
+                int32_t screenHeight, const uint32_t* source, uint32_t* output,
+                RowOrder outputOrder = RowOrder::BottomUp);

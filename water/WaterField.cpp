@@ -97,7 +97,7 @@ void WaterField::Step(int32_t page, int32_t shift)
         ReferenceStep(pages[page == 0 ? 0 : 1].get(), pages[page == 0 ? 1 : 0].get(), width, height, shift);
         return;
     }
-    StepAndRefract(page, shift, nullptr, nullptr);
+    StepAndRefract(page, shift, nullptr, nullptr, RowOrder::BottomUp);
 }
 
 void WaterField::AddDrop(int32_t x, int32_t y, int32_t radius, int32_t amount, int32_t page)
@@ -140,21 +140,22 @@ void WaterField::AddDrop(int32_t x, int32_t y, int32_t radius, int32_t amount, i
     }
 }
 
-void WaterField::Render(const uint32_t* source, uint32_t* output)
+void WaterField::Render(const uint32_t* source, uint32_t* output, RowOrder outputOrder)
 {
     if (!IsEmpty()) {
         const bool draw = source && output;
         if (!ops) {
             if (draw)
-                ReferenceRefract(pages[0].get(), source, output, width, height);
+                ReferenceRefract(pages[0].get(), source, output, width, height, outputOrder);
             ReferenceStep(pages[currentPage].get(), pages[currentPage ^ 1].get(), width, height, dampingShift);
         } else {
-            if (draw && (source != flatSource || output != flatTarget)) {
+            if (draw && (source != flatSource || output != flatTarget || outputOrder != flatOrder)) {
                 std::fill_n(flatOutput.get(), static_cast<size_t>(wordsPerRow) * height, uint64_t{0});
                 flatSource = source;
                 flatTarget = output;
+                flatOrder = outputOrder;
             }
-            StepAndRefract(currentPage, dampingShift, draw ? source : nullptr, draw ? output : nullptr);
+            StepAndRefract(currentPage, dampingShift, draw ? source : nullptr, draw ? output : nullptr, outputOrder);
         }
     }
     currentPage ^= 1;
@@ -215,7 +216,8 @@ void WaterField::RebuildTracking(int index)
 // Refraction and step in one sweep over the rows, so that each row of heights is still in the
 // cache when the second pass needs it. The step runs one row behind: when it writes page 0,
 // row r - 1 of page 0 is no longer read by the refraction once row r is refracted.
-void WaterField::StepAndRefract(int32_t page, int32_t shift, const uint32_t* source, uint32_t* output)
+void WaterField::StepAndRefract(int32_t page, int32_t shift, const uint32_t* source, uint32_t* output,
+                                RowOrder outputOrder)
 {
     for (int index = 0; index < 2; ++index) {
         if (pageHandedOut[index] || waterStale[index])
@@ -227,14 +229,14 @@ void WaterField::StepAndRefract(int32_t page, int32_t shift, const uint32_t* sou
     const int32_t maskedShift = shift & 31; // as the processor counts shifts
     for (int32_t row = 1; row < height - 1; ++row) {
         if (source)
-            RefractRow(row, source, output);
+            RefractRow(row, source, output, outputOrder);
         if (row >= 2)
             StepRow(row - 1, destinationIndex, maskedShift);
     }
     StepRow(height - 2, destinationIndex, maskedShift);
 }
 
-void WaterField::RefractRow(int32_t row, const uint32_t* source, uint32_t* output)
+void WaterField::RefractRow(int32_t row, const uint32_t* source, uint32_t* output, RowOrder outputOrder)
 {
     // A pixel reads the heights of its own cell, of the cell above and of the cell to its
     // right, which for the last column of a chunk is the first column of the next chunk.
@@ -245,6 +247,9 @@ void WaterField::RefractRow(int32_t row, const uint32_t* source, uint32_t* outpu
     const ptrdiff_t rowStart = static_cast<ptrdiff_t>(row) * width;
     const int32_t cells = width * height;
     const int32_t* heights = pages[0].get();
+    const bool topDown = outputOrder == RowOrder::TopDown;
+    uint32_t* outputRow = output + static_cast<ptrdiff_t>(topDown ? height - 1 - row : row) * width;
+    const ptrdiff_t outputRowStep = topDown ? -static_cast<ptrdiff_t>(width) : width;
     for (int32_t word = 0; word < wordsPerRow; ++word) {
         const uint64_t valid = ChunkBits(word, chunksPerRow);
         const uint64_t nextFirstColumn = word + 1 < wordsPerRow ? hereFirstColumn[word + 1] << 63 : 0;
@@ -258,14 +263,14 @@ void WaterField::RefractRow(int32_t row, const uint32_t* source, uint32_t* outpu
             ChunkColumns(base + first, width, from, unused);
             ChunkColumns(base + end - 1, width, unused, to);
             if (from < to)
-                ops->refract(heights, source, output, width, cells, rowStart + from, to - from);
+                ops->refract(heights, source, outputRow + from, outputRowStep, width, cells, rowStart + from, to - from);
         });
         ForEachRun(copy, [&](int first, int end) {
             ptrdiff_t from, unused, to;
             ChunkColumns(base + first, width, from, unused);
             ChunkColumns(base + end - 1, width, unused, to);
             if (from < to)
-                ops->copyFlat(source, output, rowStart + from, to - from);
+                ops->copyFlat(source, outputRow + from, rowStart + from, to - from);
         });
     }
 }

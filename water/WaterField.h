@@ -27,11 +27,12 @@ public:
     void AddDrop(int32_t x, int32_t y, int32_t radius, int32_t amount, int32_t page);
 
     // Refracts `source` through page 0 into `output` (interior pixels only), then steps
-    // into `currentPage` and flips it. Both buffers hold at least width x height pixels.
+    // into `currentPage` and flips it. Both buffers hold at least width x height pixels;
+    // `output` keeps its rows in `outputOrder`, the source always bottom-up.
     // Where the water is flat the output pixel is the source pixel; Render remembers which
     // of those it has already written and does not write them again while it is called with
     // the same two buffers. Whoever changes those buffers in between calls ForgetOutput.
-    void Render(const uint32_t* source, uint32_t* output);
+    void Render(const uint32_t* source, uint32_t* output, RowOrder outputOrder = RowOrder::BottomUp);
 
     // The next Render writes every interior pixel it is meant to, as on a first call.
     void ForgetOutput();
@@ -61,8 +62,8 @@ public:
 private:
     void Release();
     void RebuildTracking(int index);
-    void StepAndRefract(int32_t page, int32_t shift, const uint32_t* source, uint32_t* output);
-    void RefractRow(int32_t row, const uint32_t* source, uint32_t* output);
+    void StepAndRefract(int32_t page, int32_t shift, const uint32_t* source, uint32_t* output, RowOrder outputOrder);
+    void RefractRow(int32_t row, const uint32_t* source, uint32_t* output, RowOrder outputOrder);
     void StepRow(int32_t row, int destinationIndex, int32_t shift);
     // The tracking words of one row of a page: wordsPerRow each of ChunkWater's any,
     // firstColumn and lastColumn bits, in that order.
@@ -86,6 +87,7 @@ private:
     std::unique_ptr<uint64_t[]> flatOutput;
     const uint32_t* flatSource = nullptr;
     const uint32_t* flatTarget = nullptr;
+    RowOrder flatOrder = RowOrder::BottomUp;
     bool pageHandedOut[2] = {false, false};
     bool waterStale[2] = {false, false};
 };

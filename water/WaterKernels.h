@@ -34,11 +34,13 @@ struct WaterKernelOps {
     // starting at rowStart; bit k of the result describes chunk firstChunk + k.
     ChunkWater (*stepChunks)(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
                              ptrdiff_t rowStart, int32_t firstChunk, int32_t endChunk, int32_t shift);
-    // Refracts the `count` pixels from index `first` through `heights`.
-    void (*refract)(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t width,
-                    int32_t cells, ptrdiff_t first, ptrdiff_t count);
-    // What refraction through flat water gives: the source pixels with their top byte cleared.
-    void (*copyFlat)(const uint32_t* source, uint32_t* output, ptrdiff_t first, ptrdiff_t count);
+    // Refracts the `count` pixels from index `first` through `heights` into out[0..count).
+    // `outputRowStep` is how many pixels on from `out` the next row's output lies.
+    void (*refract)(const int32_t* heights, const uint32_t* source, uint32_t* out, ptrdiff_t outputRowStep,
+                    ptrdiff_t width, int32_t cells, ptrdiff_t first, ptrdiff_t count);
+    // What refraction through flat water gives: the source pixels from index `first` with their
+    // top byte cleared, into out[0..count).
+    void (*copyFlat)(const uint32_t* source, uint32_t* out, ptrdiff_t first, ptrdiff_t count);
 };
 
 // The row pieces for `kernel`; null for the reference, which works on whole fields.
@@ -67,9 +69,9 @@ inline void ChunkColumns(int32_t chunk, ptrdiff_t width, ptrdiff_t& first, ptrdi
 constexpr ptrdiff_t kPrefetchRows = 4;
 
 template <typename Cell>
-inline void PrefetchRowsAhead(const Cell* cell, ptrdiff_t width)
+inline void PrefetchRowsAhead(const Cell* cell, ptrdiff_t rowStep)
 {
-    const uintptr_t ahead = reinterpret_cast<uintptr_t>(cell) + static_cast<uintptr_t>(kPrefetchRows * width) * sizeof(Cell);
+    const uintptr_t ahead = reinterpret_cast<uintptr_t>(cell) + static_cast<uintptr_t>(kPrefetchRows * rowStep) * sizeof(Cell);
     __builtin_prefetch(reinterpret_cast<const void*>(ahead));
 }
 
@@ -103,8 +105,8 @@ inline int32_t StepCell(const int32_t* neighbours, int32_t previous, ptrdiff_t i
     return v - (v >> shift);
 }
 
-// One pixel of the refraction pass.
-inline void RefractPixel(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t i,
+// Pixel i of the refraction pass, into `out`.
+inline void RefractPixel(const int32_t* heights, const uint32_t* source, uint32_t* out, ptrdiff_t i,
                          ptrdiff_t width, int32_t cells)
 {
     const int32_t dx = WrapSub(heights[i], heights[i + 1]);
@@ -112,5 +114,5 @@ inline void RefractPixel(const int32_t* heights, const uint32_t* source, uint32_
     const int32_t w = static_cast<int32_t>(width);
     const int32_t j = WrapAdd(WrapAdd(static_cast<int32_t>(i), WrapMul(w, dy >> 3)), dx >> 3);
     if (j > 0 && j < cells)
-        output[i] = ShadePixel(source[j], dx);
+        *out = ShadePixel(source[j], dx);
 }

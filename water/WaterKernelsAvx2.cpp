@@ -54,8 +54,8 @@ AVX2_INLINE __m256i Shade(__m256i pixels, __m256i dx)
     return _mm256_and_si256(r, _mm256_set1_epi32(0x00FFFFFF));
 }
 
-// Eight pixels of the refraction from index i.
-AVX2_INLINE void RefractEight(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t i,
+// Eight pixels of the refraction from index i, into out[0..8).
+AVX2_INLINE void RefractEight(const int32_t* heights, const uint32_t* source, uint32_t* out, ptrdiff_t i,
                               ptrdiff_t w, __m256i widthV, __m256i cellsV)
 {
     const __m256i h = Load(heights + i);
@@ -66,7 +66,7 @@ AVX2_INLINE void RefractEight(const int32_t* heights, const uint32_t* source, ui
     const __m256i moves = _mm256_or_si256(kx, ky);
     if (_mm256_testz_si256(moves, moves)) {
         // No pixel is displaced: the source lies right under the output.
-        Store(output + i, Shade(Load(source + i), dx));
+        Store(out, Shade(Load(source + i), dx));
         return;
     }
     const __m256i index = _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(i)),
@@ -77,9 +77,9 @@ AVX2_INLINE void RefractEight(const int32_t* heights, const uint32_t* source, ui
                                                        inside, 4);
     const __m256i shaded = Shade(pixels, dx);
     if (_mm256_movemask_epi8(inside) == -1)
-        Store(output + i, shaded);
+        Store(out, shaded);
     else
-        Store(output + i, _mm256_blendv_epi8(Load(output + i), shaded, inside));
+        Store(out, _mm256_blendv_epi8(Load(out), shaded, inside));
 }
 
 AVX2_ENTRY ChunkWater StepChunksAvx2(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
@@ -114,33 +114,31 @@ AVX2_ENTRY ChunkWater StepChunksAvx2(int32_t* destination, const int32_t* neighb
     return water;
 }
 
-AVX2_ENTRY void RefractAvx2(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t width,
-                            int32_t cells, ptrdiff_t first, ptrdiff_t count)
+AVX2_ENTRY void RefractAvx2(const int32_t* heights, const uint32_t* source, uint32_t* out, ptrdiff_t outputRowStep,
+                            ptrdiff_t width, int32_t cells, ptrdiff_t first, ptrdiff_t count)
 {
     const __m256i widthV = _mm256_set1_epi32(static_cast<int32_t>(width));
     const __m256i cellsV = _mm256_set1_epi32(cells);
-    ptrdiff_t i = first;
-    const ptrdiff_t stop = first + count;
-    for (ptrdiff_t line = i; line < stop; line += 16) {
-        PrefetchRowsAhead(heights + line + width, width);
-        PrefetchRowsAhead(source + line, width);
-        PrefetchRowsAhead(output + line, width);
+    for (ptrdiff_t k = 0; k < count; k += 16) {
+        PrefetchRowsAhead(heights + first + k + width, width);
+        PrefetchRowsAhead(source + first + k, width);
+        PrefetchRowsAhead(out + k, outputRowStep);
     }
-    for (; i + 8 <= stop; i += 8)
-        RefractEight(heights, source, output, i, width, widthV, cellsV);
-    for (; i < stop; ++i)
-        RefractPixel(heights, source, output, i, width, cells);
+    ptrdiff_t k = 0;
+    for (; k + 8 <= count; k += 8)
+        RefractEight(heights, source, out + k, first + k, width, widthV, cellsV);
+    for (; k < count; ++k)
+        RefractPixel(heights, source, out + k, first + k, width, cells);
 }
 
-AVX2_ENTRY void CopyFlatAvx2(const uint32_t* source, uint32_t* output, ptrdiff_t first, ptrdiff_t count)
+AVX2_ENTRY void CopyFlatAvx2(const uint32_t* source, uint32_t* out, ptrdiff_t first, ptrdiff_t count)
 {
     const __m256i mask = _mm256_set1_epi32(0x00FFFFFF);
-    ptrdiff_t i = first;
-    const ptrdiff_t stop = first + count;
-    for (; i + 8 <= stop; i += 8)
-        Store(output + i, _mm256_and_si256(Load(source + i), mask));
-    for (; i < stop; ++i)
-        output[i] = source[i] & 0x00FFFFFFu;
+    ptrdiff_t k = 0;
+    for (; k + 8 <= count; k += 8)
+        Store(out + k, _mm256_and_si256(Load(source + first + k), mask));
+    for (; k < count; ++k)
+        out[k] = source[first + k] & 0x00FFFFFFu;
 }
 
 } // namespace

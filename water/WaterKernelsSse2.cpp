@@ -75,8 +75,8 @@ SSE2_INLINE __m128i MultiplyLow(__m128i a, __m128i b)
                               _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
 }
 
-// Four pixels of the refraction from index i.
-SSE2_INLINE void RefractFour(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t i,
+// Four pixels of the refraction from index i, into out[0..4).
+SSE2_INLINE void RefractFour(const int32_t* heights, const uint32_t* source, uint32_t* out, ptrdiff_t i,
                              ptrdiff_t w, __m128i widthV, __m128i cellsV)
 {
     const __m128i h = Load(heights + i);
@@ -86,7 +86,7 @@ SSE2_INLINE void RefractFour(const int32_t* heights, const uint32_t* source, uin
     const __m128i ky = _mm_srai_epi32(dy, 3);
     if (AllZero(_mm_or_si128(kx, ky))) {
         // No pixel is displaced: the source lies right under the output.
-        Store(output + i, Shade(Load(source + i), dx));
+        Store(out, Shade(Load(source + i), dx));
         return;
     }
     const __m128i index = _mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(i)), _mm_setr_epi32(0, 1, 2, 3));
@@ -101,9 +101,9 @@ SSE2_INLINE void RefractFour(const int32_t* heights, const uint32_t* source, uin
         fetched[lane] = ok[lane] ? source[at[lane]] : 0;
     const __m128i shaded = Shade(_mm_load_si128(reinterpret_cast<const __m128i*>(fetched)), dx);
     if (_mm_movemask_epi8(inside) == 0xFFFF)
-        Store(output + i, shaded);
+        Store(out, shaded);
     else
-        Store(output + i, _mm_or_si128(_mm_and_si128(inside, shaded), _mm_andnot_si128(inside, Load(output + i))));
+        Store(out, _mm_or_si128(_mm_and_si128(inside, shaded), _mm_andnot_si128(inside, Load(out))));
 }
 
 SSE2_ENTRY ChunkWater StepChunksSse2(int32_t* destination, const int32_t* neighbours, ptrdiff_t width,
@@ -138,33 +138,31 @@ SSE2_ENTRY ChunkWater StepChunksSse2(int32_t* destination, const int32_t* neighb
     return water;
 }
 
-SSE2_ENTRY void RefractSse2(const int32_t* heights, const uint32_t* source, uint32_t* output, ptrdiff_t width,
-                            int32_t cells, ptrdiff_t first, ptrdiff_t count)
+SSE2_ENTRY void RefractSse2(const int32_t* heights, const uint32_t* source, uint32_t* out, ptrdiff_t outputRowStep,
+                            ptrdiff_t width, int32_t cells, ptrdiff_t first, ptrdiff_t count)
 {
     const __m128i widthV = _mm_set1_epi32(static_cast<int32_t>(width));
     const __m128i cellsV = _mm_set1_epi32(cells);
-    ptrdiff_t i = first;
-    const ptrdiff_t stop = first + count;
-    for (ptrdiff_t line = i; line < stop; line += 16) {
-        PrefetchRowsAhead(heights + line + width, width);
-        PrefetchRowsAhead(source + line, width);
-        PrefetchRowsAhead(output + line, width);
+    for (ptrdiff_t k = 0; k < count; k += 16) {
+        PrefetchRowsAhead(heights + first + k + width, width);
+        PrefetchRowsAhead(source + first + k, width);
+        PrefetchRowsAhead(out + k, outputRowStep);
     }
-    for (; i + 4 <= stop; i += 4)
-        RefractFour(heights, source, output, i, width, widthV, cellsV);
-    for (; i < stop; ++i)
-        RefractPixel(heights, source, output, i, width, cells);
+    ptrdiff_t k = 0;
+    for (; k + 4 <= count; k += 4)
+        RefractFour(heights, source, out + k, first + k, width, widthV, cellsV);
+    for (; k < count; ++k)
+        RefractPixel(heights, source, out + k, first + k, width, cells);
 }
 
-SSE2_ENTRY void CopyFlatSse2(const uint32_t* source, uint32_t* output, ptrdiff_t first, ptrdiff_t count)
+SSE2_ENTRY void CopyFlatSse2(const uint32_t* source, uint32_t* out, ptrdiff_t first, ptrdiff_t count)
 {
     const __m128i mask = _mm_set1_epi32(0x00FFFFFF);
-    ptrdiff_t i = first;
-    const ptrdiff_t stop = first + count;
-    for (; i + 4 <= stop; i += 4)
-        Store(output + i, _mm_and_si128(Load(source + i), mask));
-    for (; i < stop; ++i)
-        output[i] = source[i] & 0x00FFFFFFu;
+    ptrdiff_t k = 0;
+    for (; k + 4 <= count; k += 4)
+        Store(out + k, _mm_and_si128(Load(source + first + k), mask));
+    for (; k < count; ++k)
+        out[k] = source[first + k] & 0x00FFFFFFu;
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "water/WaterReference.h"
 
+#include <cstddef>
+
 #include "water/Int32Wrap.h"
 
 void ReferenceStep(int32_t* destination, const int32_t* neighbours, int32_t width, int32_t height,
@@ -30,19 +32,21 @@ void ReferenceStep(int32_t* destination, const int32_t* neighbours, int32_t widt
 }
 
 void ReferenceRefract(const int32_t* heights, const uint32_t* source, uint32_t* output, int32_t width,
-                      int32_t height)
+                      int32_t height, RowOrder order)
 {
     if (width < 3 || height < 3)
         return;
     const int32_t count = width * height;
     for (int32_t r = 1; r < height - 1; ++r) {
+        const int32_t outputRow = order == RowOrder::TopDown ? height - 1 - r : r;
+        uint32_t* out = output + static_cast<size_t>(outputRow) * static_cast<size_t>(width);
         for (int32_t c = 1; c < width - 1; ++c) {
             const int32_t i = r * width + c;
             const int32_t dx = WrapSub(heights[i], heights[i + 1]);
             const int32_t dy = WrapSub(heights[i], heights[i + width]);
             const int32_t j = WrapAdd(WrapAdd(i, WrapMul(width, dy >> 3)), dx >> 3);
             if (j > 0 && j < count)
-                output[i] = ShadePixel(source[j], dx);
+                out[c] = ShadePixel(source[j], dx);
         }
     }
 }

@@ -10,10 +10,14 @@
 void ReferenceStep(int32_t* destination, const int32_t* neighbours, int32_t width, int32_t height,
                    int32_t dampingShift);
 
+// Where an output buffer keeps row r of the field: at row r, as the source lies (bottom-up, as
+// device-independent bitmaps are), or at row height - 1 - r (top-down, as X images are).
+enum class RowOrder { BottomUp, TopDown };
+
 // Refraction of `source` through the slopes of `heights` into `output`, interior
 // pixels only; a pixel whose displaced index falls outside keeps what it held.
 void ReferenceRefract(const int32_t* heights, const uint32_t* source, uint32_t* output, int32_t width,
-                      int32_t height);
+                      int32_t height, RowOrder order = RowOrder::BottomUp);
 
 // One shaded pixel: each 8-bit channel of `pixel` minus `shade`, clamped to 0..255, top byte 0.
 inline uint32_t ShadePixel(uint32_t pixel, int32_t shade)

@@ -143,6 +143,20 @@ void FrameImage::Show(Drawable drawable, GC gc, const uint32_t* frame)
     Send(drawable, gc, 0, 0, image->width, image->height);
 }
 
+uint32_t* FrameImage::DrawableRows()
+{
+    if (!image || !format.IsRgbAsIs() || image->bytes_per_line != image->width * 4 ||
+        reinterpret_cast<uintptr_t>(image->data) % alignof(uint32_t) != 0)
+        return nullptr;
+    return reinterpret_cast<uint32_t*>(image->data);
+}
+
+void FrameImage::ShowDrawn(Drawable drawable, GC gc)
+{
+    if (image)
+        Send(drawable, gc, 0, 0, image->width, image->height);
+}
+
 void FrameImage::ShowAgain(Drawable drawable, GC gc, int x, int y, int width, int height)
 {
     if (!image)

@@ -30,6 +30,12 @@ public:
     // may be written again.
     void Show(Drawable drawable, GC gc, const uint32_t* frame);
 
+    // The image's rows, top-down, for frames drawn straight into it: null unless its pixels
+    // are 0x00RRGGBB values as they are and its rows follow each other without padding.
+    uint32_t* DrawableRows();
+    // Sends the image as it was drawn to `drawable` and waits until the server has it.
+    void ShowDrawn(Drawable drawable, GC gc);
+
     // Sends the given part of the last frame again (an exposed area).
     void ShowAgain(Drawable drawable, GC gc, int x, int y, int width, int height);
 

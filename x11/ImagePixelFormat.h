@@ -28,6 +28,8 @@ public:
                      uint32_t* bottomUp) const;
 
     int BytesPerPixel() const { return bytesPerPixel; }
+    // Whether a pixel value is the 0x00RRGGBB colour itself, in host byte order.
+    bool IsRgbAsIs() const { return StoresRgbAsIs() && opaqueBits == 0; }
 
 private:
     bool StoresRgbAsIs() const;

@@ -1,10 +1,13 @@
 #include "x11/WaterAnimation.h"
 
-bool WaterAnimation::Start(const PixelPicture& picture)
+#include <algorithm>
+
+bool WaterAnimation::Start(const PixelPicture& picture, uint32_t* topDownFrame)
 {
     width = height = 0;
     source.clear();
     output.clear();
+    topDownOutput = nullptr;
     water.Create(0, 0);
     if (!IsValidPicture(picture))
         return false;
@@ -12,7 +15,15 @@ bool WaterAnimation::Start(const PixelPicture& picture)
     if (water.IsEmpty())
         return false;
     source = picture.pixels;
-    output = picture.pixels;
+    if (topDownFrame) {
+        const size_t rowPixels = static_cast<size_t>(picture.width);
+        for (int32_t row = 0; row < picture.height; ++row)
+            std::copy_n(&source[static_cast<size_t>(picture.height - 1 - row) * rowPixels], rowPixels,
+                        topDownFrame + static_cast<size_t>(row) * rowPixels);
+        topDownOutput = topDownFrame;
+    } else {
+        output = picture.pixels;
+    }
     state = TickState{};
     width = picture.width;
     height = picture.height;
@@ -23,6 +34,9 @@ bool WaterAnimation::Tick(uintptr_t timerId)
 {
     if (IsEmpty())
         return false;
-    ReplayTick(water, state, timerId, width, height, source.data(), output.data());
+    if (topDownOutput)
+        ReplayTick(water, state, timerId, width, height, source.data(), topDownOutput, RowOrder::TopDown);
+    else
+        ReplayTick(water, state, timerId, width, height, source.data(), output.data());
     return IsFrameTimer(timerId);
 }

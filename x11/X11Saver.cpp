@@ -249,23 +249,32 @@ int X11Saver::PrepareWindow()
 
 bool X11Saver::StartOn(const PixelPicture& start)
 {
-    if (!animation.Start(start)) {
-        Report(0, "not enough memory for the water at " + std::to_string(start.width) + " x " +
-                      std::to_string(start.height));
-        return false;
-    }
     if (!image)
         image = std::make_unique<FrameImage>(display, visual, depth);
     std::string error;
-    if (!image->Create(animation.Width(), animation.Height(), error)) {
+    if (!image->Create(start.width, start.height, error)) {
         Report(0, error);
+        return false;
+    }
+    // Frames drawn straight into the image spare a copy of the whole screen per frame.
+    if (!animation.Start(start, image->DrawableRows())) {
+        Report(0, "not enough memory for the water at " + std::to_string(start.width) + " x " +
+                      std::to_string(start.height));
         return false;
     }
     if (!gc)
         gc = XCreateGC(display, target, 0, nullptr);
     // The picture at once: a window the daemon has blanked shows the desktop from the start.
-    image->Show(target, gc, animation.Frame());
+    Present();
     return true;
+}
+
+void X11Saver::Present()
+{
+    if (const uint32_t* frame = animation.Frame())
+        image->Show(target, gc, frame);
+    else
+        image->ShowDrawn(target, gc);
 }
 
 void X11Saver::Replay()
@@ -273,7 +282,7 @@ void X11Saver::Replay()
     uint32_t frames = 0;
     for (uintptr_t timerId : options.ticks) {
         if (animation.Tick(timerId)) {
-            image->Show(target, gc, animation.Frame());
+            Present();
             ++frames;
         }
     }
@@ -414,7 +423,7 @@ int X11Saver::Loop()
             while (const std::optional<uintptr_t> timerId = schedule->NextDue(now))
                 frame = animation.Tick(*timerId) || frame;
             if (frame)
-                image->Show(target, gc, animation.Frame());
+                Present();
         }
         // Presenting waits for the server, which may have brought events along.
         if (XEventsQueued(display, QueuedAlready) > 0)

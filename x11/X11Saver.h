@@ -31,6 +31,7 @@ private:
     int CheckTarget(Visual* targetVisual, int targetDepth, int width, int height);
     void GrabInput();
     bool StartOn(const PixelPicture& start);
+    void Present();
     void Replay();
     int Loop();
     void HandleEvent(const XEvent& event);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <random>
@@ -256,7 +257,8 @@ TEST(WaterKernels, WaterOnChunkEdgesIsSeenFromTheNeighbouringChunk)
 TEST(WaterKernels, ScreenSizedFieldsFollowTheReferenceOverThousandsOfTicks)
 {
     // The standard schedule: timers 1 and 3 every 60 ms, timer 2 every 170 ms; ticks that fall
-    // due at the same moment come in identifier order. One reference field, one per fast kernel.
+    // due at the same moment come in identifier order. One reference field, one per fast kernel,
+    // and each kernel again with its output rows top-down.
     const int32_t width = 1024;
     const int32_t height = 768;
     const WaterKernel kernels[] = {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2};
@@ -265,13 +267,18 @@ TEST(WaterKernels, ScreenSizedFieldsFollowTheReferenceOverThousandsOfTicks)
     std::mt19937 random(2026);
     for (uint32_t& pixel : source)
         pixel = random();
-    WaterField fields[3];
-    TickState states[3];
-    std::vector<uint32_t> outputs[3];
-    for (int k = 0; k < 3; ++k) {
-        fields[k].SetKernel(kernels[k]);
+    WaterField fields[6];
+    TickState states[6];
+    std::vector<uint32_t> outputs[6];
+    const auto order = [](int k) { return k < 3 ? RowOrder::BottomUp : RowOrder::TopDown; };
+    for (int k = 0; k < 6; ++k) {
+        fields[k].SetKernel(kernels[k % 3]);
         fields[k].Create(width, height);
         outputs[k] = source;
+        if (order(k) == RowOrder::TopDown)
+            for (int32_t row = 0; row < height; ++row)
+                std::copy_n(&source[static_cast<size_t>(height - 1 - row) * width], width,
+                            &outputs[k][static_cast<size_t>(row) * width]);
     }
     const WaterField& reference = fields[0];
     // A band of whole chunks, watched to see it wet and calm again during the run.
@@ -283,20 +290,24 @@ TEST(WaterKernels, ScreenSizedFieldsFollowTheReferenceOverThousandsOfTicks)
         for (uintptr_t timer : {uintptr_t{1}, uintptr_t{2}, uintptr_t{3}}) {
             if (now % (timer == 2 ? 170 : 60) != 0)
                 continue;
-            for (int k = 0; k < 3; ++k)
-                ReplayTick(fields[k], states[k], timer, width, height, source.data(), outputs[k].data());
+            for (int k = 0; k < 6; ++k)
+                ReplayTick(fields[k], states[k], timer, width, height, source.data(), outputs[k].data(), order(k));
             ++ticks;
             if (timer != 1)
                 continue;
-            for (int k = 1; k < 3; ++k) {
+            for (int k = 1; k < 6; ++k) {
                 const WaterField& fast = fields[k];
                 ASSERT_EQ(reference.CurrentPage(), fast.CurrentPage());
-                ASSERT_EQ(0, std::memcmp(outputs[0].data(), outputs[k].data(), cells * 4))
-                    << Name(kernels[k]) << " output, tick " << ticks;
+                for (int32_t row = 0; row < height; ++row) {
+                    const int32_t shown = order(k) == RowOrder::TopDown ? height - 1 - row : row;
+                    ASSERT_EQ(0, std::memcmp(&outputs[0][static_cast<size_t>(row) * width],
+                                             &outputs[k][static_cast<size_t>(shown) * width], width * 4u))
+                        << Name(kernels[k % 3]) << (k < 3 ? "" : " top-down") << " output row " << row << ", tick " << ticks;
+                }
                 ASSERT_EQ(0, std::memcmp(reference.Page(0), fast.Page(0), cells * 4))
-                    << Name(kernels[k]) << " page 0, tick " << ticks;
+                    << Name(kernels[k % 3]) << " page 0, tick " << ticks;
                 ASSERT_EQ(0, std::memcmp(reference.Page(1), fast.Page(1), cells * 4))
-                    << Name(kernels[k]) << " page 1, tick " << ticks;
+                    << Name(kernels[k % 3]) << " page 1, tick " << ticks;
             }
             bool calm = true;
             for (int32_t row = 300; row < 340 && calm; ++row)
