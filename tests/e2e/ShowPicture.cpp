@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -26,6 +27,17 @@ void FillPicture(uint32_t* pixels, int width, int height)
             pixels[y * width + x] = PictureColour(x, y);
 }
 
+BITMAPINFO TopDownInfo(int width, int height)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    return info;
+}
+
 LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PAINT) {
@@ -34,12 +46,7 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
         RECT client;
         GetClientRect(window, &client);
         const int width = client.right, height = client.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;  // top-down
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
+        const BITMAPINFO info = TopDownInfo(width, height);
         void* bits = nullptr;
         HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (section && bits) {
@@ -62,17 +69,14 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The picture's window that also ends, like the saver, on a key or a click.
 LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN) {
         DestroyWindow(window);
         return 0;
     }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return PictureProcedure(window, message, wParam, lParam);
 }
 
 // The saver's window, and one full-screen frame through the saver's presentation call.
@@ -88,21 +92,12 @@ bool PresentFirstFrame(HINSTANCE instance)
                                   height, nullptr, nullptr, instance, nullptr);
     if (!window)
         return false;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    uint32_t* pixels = static_cast<uint32_t*>(
-        HeapAlloc(GetProcessHeap(), 0, static_cast<SIZE_T>(width) * static_cast<SIZE_T>(height) * 4));
-    if (!pixels)
-        return false;
-    FillPicture(pixels, width, height);
+    const BITMAPINFO info = TopDownInfo(width, height);
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    FillPicture(pixels.data(), width, height);
     HDC dc = GetDC(window);
-    SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels, &info, DIB_RGB_COLORS);
+    SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(window, dc);
-    HeapFree(GetProcessHeap(), 0, pixels);
     return true;
 }
 
