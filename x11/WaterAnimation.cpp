@@ -34,9 +34,8 @@ bool WaterAnimation::Tick(uintptr_t timerId)
 {
     if (IsEmpty())
         return false;
-    if (topDownOutput)
-        ReplayTick(water, state, timerId, width, height, source.data(), topDownOutput, RowOrder::TopDown);
-    else
-        ReplayTick(water, state, timerId, width, height, source.data(), output.data());
+    const bool drawnInPlace = topDownOutput != nullptr;
+    ReplayTick(water, state, timerId, width, height, source.data(), drawnInPlace ? topDownOutput : output.data(),
+               drawnInPlace ? RowOrder::TopDown : RowOrder::BottomUp);
     return IsFrameTimer(timerId);
 }

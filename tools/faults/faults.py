@@ -8,8 +8,9 @@ scratch copy of the tree in build/faults/tree, builds it, and runs the tests tha
 catch it: the native tests (all but the soak) whenever the native build changed, and for a
 fault with a "win64:" line the 64-bit Windows build's tests whose names match that pattern,
 under wine. A fault is caught when a test fails; faults that pass every test are printed at
-the end, with the caught share, and so are faults that do not build (mistakes of the list). --only runs the faults whose
-name contains TEXT; --check only checks that every fault applies to the tree.
+the end, with the caught share, and so are faults that do not build (mistakes of the list).
+--only runs the faults whose name contains TEXT; --check only checks that every fault applies
+to the tree.
 
 List format: a fault starts with "== NAME"; "file: PATH" starts an edit of that file; the
 "- " lines that follow are text of the file (matched exactly once, lines joined), the "+ "
