@@ -91,6 +91,18 @@ void BM_Frame(benchmark::State& st, Size size, WaterKernel kernel, std::string l
     st.SetLabel(label);
 }
 
+// Google Benchmark 1.8 turned a run's error_occurred into skipped; take whichever this one has.
+template <typename R>
+auto RunSkipped(const R& run, int) -> decltype(static_cast<bool>(run.skipped))
+{
+    return static_cast<bool>(run.skipped);
+}
+template <typename R>
+bool RunSkipped(const R& run, long)
+{
+    return run.error_occurred;
+}
+
 // Stores the per-frame CPU time of each run once Google Benchmark has measured it.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
@@ -98,7 +110,7 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
-            if (run.error_occurred || run.iterations == 0 || run.run_type != Run::RT_Iteration)
+            if (RunSkipped(run, 0) || run.iterations == 0 || run.run_type != Run::RT_Iteration)
                 continue;
             const std::string name = run.run_name.function_name;
             for (const Size& size : kSizes) {

@@ -3,20 +3,34 @@
 #   in-root.sh ROOT COMMAND [ARGS...]
 # The chroot gets /proc, /dev, the X server's sockets and this project's folder at the same
 # path, so that programs, wine prefixes and work folders are the same files inside and out.
+# With VELLUMAR_ROOT_BUILD=DIR, DIR stands in for the project's build folder inside, so that
+# builds made with the chroot's compilers never meet the machine's own.
 # The mounts are made in a private mount namespace of this command alone and end with it:
-# no removal of the build folder can reach through them into the real /dev.
+# no removal of the build folder can reach through them into the real /dev. The chroot's
+# folder is bound onto itself first, so that its root is a mount point as a real machine's
+# is, and programs inside can make private mount namespaces of their own.
 set -e
 [ $# -ge 2 ] || { echo "usage: in-root.sh ROOT COMMAND [ARGS...]" >&2; exit 2; }
 root=$(cd "$1" && pwd)
 shift
 project=$(cd "$(dirname "$0")/.." && pwd)
+build=${VELLUMAR_ROOT_BUILD:-}
+if [ -n "$build" ]; then
+  mkdir -p "$build"
+  build=$(cd "$build" && pwd)
+fi
 exec unshare --mount --propagation private -- /bin/sh -c '
-  root=$1 project=$2 here=$3
-  shift 3
+  root=$1 project=$2 build=$3 here=$4
+  shift 4
+  mount --bind "$root" "$root"
   mount -t proc proc "$root/proc"
   mount --rbind /dev "$root/dev"
   mkdir -p "$root$project" "$root/tmp/.X11-unix"
   mount --bind "$project" "$root$project"
+  if [ -n "$build" ]; then
+    mkdir -p "$root$project/build"
+    mount --bind "$build" "$root$project/build"
+  fi
   if [ -d /tmp/.X11-unix ]; then mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"; fi
   exec chroot "$root" /bin/sh -c "cd \"\$0\" 2>/dev/null || cd /; exec \"\$@\"" "$here" "$@"
-' in-root "$root" "$project" "$PWD" "$@"
+' in-root "$root" "$project" "$build" "$PWD" "$@"

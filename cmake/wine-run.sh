@@ -2,8 +2,8 @@
 # Runs one Windows program under wine and returns its exit status. Used as the
 # cross-compiling emulator of the Windows builds, so ctest calls it as
 #   wine-run.sh PROGRAM.exe [ARGS...]
-# Which wine: see wine-env.sh (VELLUMAR_WINE_ROOT names the wine 10 chroot of the 32-bit
-# build, made here on first use).
+# Which wine: see wine-env.sh (VELLUMAR_WINE_BITS=32 asks for one that runs 32-bit programs;
+# on Debian 12 that is Debian 13's, in a chroot made here on first use).
 #
 # Every build folder gets its own wine prefix (<build>/wine/prefix), made once under a lock,
 # with wine's crash dialog switched off so that a crashing test fails instead of hanging.
@@ -80,7 +80,7 @@ start_xvfb() {
 make_prefix() {
   [ -f "$WINEPREFIX/.vellumar-ready" ] && return 0
   if [ -n "${VELLUMAR_WINE_ROOT:-}" ]; then
-    "$VELLUMAR_WINE_TOOLS/wine10-root.sh" "$VELLUMAR_WINE_ROOT" || return 1
+    "$VELLUMAR_WINE_TOOLS/debian13-root.sh" "$VELLUMAR_WINE_ROOT" || return 1
   fi
   rm -rf "$WINEPREFIX"
   "$WINE" wineboot -i >/dev/null 2>&1 || return 1
