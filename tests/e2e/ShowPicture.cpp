@@ -4,6 +4,7 @@
 //   ShowPicture               the desktop, until its window is closed
 //   ShowPicture first-frame   the floor of the saver's start: a window like the saver's that
 //                             presents one frame at once, and ends on a key or a click
+//   ShowPicture FILE.bmp      that picture stretched over the screen, as a wallpaper (the demo)
 #include <windows.h>
 
 #include <cstdint>
@@ -69,6 +70,34 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// A wallpaper: the bitmap in the window's user data, stretched over the window.
+LRESULT CALLBACK WallpaperProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        RECT client;
+        GetClientRect(window, &client);
+        HBITMAP wallpaper = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        BITMAP size{};
+        GetObjectA(wallpaper, sizeof size, &size);
+        HDC memory = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(memory, wallpaper);
+        SetStretchBltMode(dc, HALFTONE);
+        StretchBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        DeleteObject(reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 // The picture's window that also ends, like the saver, on a key or a click.
 LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -109,6 +138,23 @@ int main(int argc, char** argv)
     if (argc == 2 && lstrcmpA(argv[1], "first-frame") == 0) {
         if (!PresentFirstFrame(instance))
             return 1;
+    } else if (argc == 2) {
+        HANDLE wallpaper = LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
+        if (!wallpaper)
+            return 1;
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = WallpaperProcedure;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
+        windowClass.lpszClassName = "VellumarTestWallpaper";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Vellumar test wallpaper", WS_POPUP, 0, 0,
+                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
+                                      nullptr, instance, nullptr);
+        if (!window)
+            return 1;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(wallpaper));
+        ShowWindow(window, SW_SHOW);
     } else {
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = PictureProcedure;
