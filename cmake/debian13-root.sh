@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # Makes ROOT a minimal Debian 13 chroot with its wine, unless it is ready already.
 #   debian13-root.sh ROOT
-# On a Debian 12 machine this chroot is the second Win32 implementation: Debian 13 builds
-# wine 10 in the new WoW64 mode, whose 64-bit package carries the 32-bit Windows libraries
-# and runs 32-bit Windows programs with 64-bit Unix code only (Debian 12's wine needs a
-# 32-bit Linux loader). The same chroot builds and tests the project with Debian 13's own
-# compilers (./run installs what that needs inside it). Needs root, debootstrap and
+# On a Debian 12 machine this chroot's wine 10 (wine64 with wine32:i386) is the second Win32
+# implementation, which runs the 32-bit programs. The same chroot builds and tests the project
+# with Debian 13's own compilers (./run installs what that needs inside it). Needs root, debootstrap and
 # Debian's mirror; takes a minute or two and about 2 GB.
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: debian13-root.sh ROOT" >&2; exit 2; }
@@ -26,12 +24,11 @@ rm -rf "$root"
 echo "debian13-root.sh: making the Debian 13 chroot $root" >&2
 debootstrap --variant=minbase trixie "$root" http://deb.debian.org/debian >"$root.log" 2>&1 ||
   { tail -20 "$root.log" >&2; exit 1; }
-# Besides wine, the X libraries it loads when present (its recommendations): without them an
-# unmanaged full-screen window of a 32-bit program never receives its timer messages.
+# Its wine, as wine-packages.sh names it for Debian 13.
 "$(dirname "$0")/in-root.sh" "$root" /bin/sh -c '
+  dpkg --add-architecture i386 &&
   apt-get update -qq &&
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wine64 wine \
-    libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1 libxrandr2 libxrender1 libxxf86vm1 &&
-  apt-get clean' >>"$root.log" 2>&1 || { tail -20 "$root.log" >&2; exit 1; }
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $("$0") &&
+  apt-get clean' "$(cd "$(dirname "$0")" && pwd)/wine-packages.sh" >>"$root.log" 2>&1 || { tail -20 "$root.log" >&2; exit 1; }
 "$(dirname "$0")/in-root.sh" "$root" /usr/lib/wine/wine64 --version >&2
 touch "$root/.vellumar-ready"
