@@ -3,9 +3,10 @@
 
   pe_check.py imports LIST OLDEST PROGRAM...
       Every function each program imports is in LIST, the functions known to exist in the
-      Windows version OLDEST names (for example "5.1" for Windows XP): a program whose
-      import is missing does not load there. The programs' headers must not ask for a
-      newer version either.
+      Windows version OLDEST names ("5.1" for the 32-bit Windows XP, "5.2" for Windows XP
+      Professional x64 Edition): a program whose import is missing does not load there. A line
+      of LIST marked "5.1" counts only for the first, one marked "x64" only for the second.
+      The programs' headers must not ask for a newer version either.
   pe_check.py manifest LEVEL PROGRAM...
       Each program embeds a manifest (resource 1 of type RT_MANIFEST) that requests the
       execution level LEVEL without UI access and names the Windows versions it supports.
@@ -264,18 +265,35 @@ def version(text):
     return int(major), int(minor)
 
 
-def read_list(path):
-    allowed = set()
-    for line in open(path):
-        line = line.split("#", 1)[0].strip()
-        if line:
-            dll, function = line.split()
-            allowed.add((dll.lower(), function))
+# A line's third word names the one Windows XP it holds for; lines without one hold for both.
+ONLY_ON = {"5.1": "5.1", "x64": "5.2"}
+
+
+def read_list(path, oldest):
+    """The (dll, function) pairs of the list that hold for Windows `oldest`."""
+    if oldest not in ONLY_ON.values():
+        raise ValueError("%s lists Windows %s only, not %s" % (path, " and ".join(ONLY_ON.values()), oldest))
+    allowed, seen = set(), set()
+    for number, line in enumerate(open(path), 1):
+        words = line.split("#", 1)[0].split()
+        if not words:
+            continue
+        # A stray word or a misspelt mark would quietly drop or widen a line: refuse it.
+        if len(words) not in (2, 3) or not words[0].lower().endswith(".dll") or \
+                (len(words) == 3 and words[2] not in ONLY_ON):
+            raise ValueError('%s:%d: not "DLL function", "DLL function 5.1" or "DLL function x64": %r'
+                             % (path, number, line.rstrip("\n")))
+        key = (words[0].lower(), words[1])
+        if key in seen:
+            raise ValueError("%s:%d: %s %s is listed twice" % (path, number, words[0], words[1]))
+        seen.add(key)
+        if len(words) == 2 or ONLY_ON[words[2]] == oldest:
+            allowed.add(key)
     return allowed
 
 
 def check_imports(list_path, oldest, programs):
-    allowed, newest, problems = read_list(list_path), version(oldest), []
+    allowed, newest, problems = read_list(list_path, oldest), version(oldest), []
     for path in programs:
         image = Image(path)
         for field, value in (("operating system", image.os_version), ("subsystem", image.subsystem_version)):
