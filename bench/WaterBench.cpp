@@ -14,7 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
+#include "animation/TickSchedule.h"
 #include "water/WaterField.h"
 #include "water/WaterKernels.h"
 
@@ -40,7 +41,8 @@ struct Scene {
     std::vector<uint32_t> output;
     int32_t width;
     int32_t height;
-    int32_t now = 0;
+    TickSchedule schedule{TickSchedule::SaverTimers(), 0};
+    int64_t nowNs = 0;
 
     Scene(int32_t w, int32_t h) : source(static_cast<size_t>(w) * h), width(w), height(h)
     {
@@ -51,18 +53,12 @@ struct Scene {
         water.Create(width, height);
     }
 
+    // The ticks the saver's timers deliver in the next 60 ms.
     void Frame()
     {
-        now += 60;
-        const int32_t previous = now - 60;
-        // Timer 2 ticks that fell due strictly between the frames, then the frame's own ticks
-        // in identifier order (timer 2 comes between 1 and 3 when it falls on the frame).
-        for (int32_t due = (previous / 170 + 1) * 170; due < now; due += 170)
-            ReplayTick(water, state, 2, width, height, source.data(), output.data());
-        ReplayTick(water, state, 1, width, height, source.data(), output.data());
-        if (now % 170 == 0)
-            ReplayTick(water, state, 2, width, height, source.data(), output.data());
-        ReplayTick(water, state, 3, width, height, source.data(), output.data());
+        nowNs += int64_t{kFramePeriodMs} * 1000000;
+        while (const std::optional<uintptr_t> id = schedule.NextDue(nowNs))
+            RunTick(water, state, *id, width, height, source.data(), output.data());
     }
 };
 

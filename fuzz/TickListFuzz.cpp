@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/render/TickList.h"
+#include "animation/TickList.h"
 
 // A list is either refused with a reason or gives at least one tick; an explicit list gives
 // one tick per item.

@@ -56,7 +56,7 @@ bool SaverApp::StartPreview(const std::vector<std::string>& arguments)
     auto* window = new DrawWindow(true);
     RECT client{};
     GetClientRect(host, &client);
-    if (!window->Create(0, WS_CHILD | WS_VISIBLE, client, host)) {
+    if (!window->PrepareAndCreate(0, WS_CHILD | WS_VISIBLE, client, host)) {
         delete window;  // no window was made, so it will never delete itself
         return false;
     }

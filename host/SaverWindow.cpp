@@ -26,7 +26,7 @@ bool SaverWindow::CreateFullScreen()
     const int height = GetSystemMetrics(SM_CYSCREEN);
     const int width = GetSystemMetrics(SM_CXSCREEN);
     const RECT screen{0, 0, width, height};
-    return Create(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, screen, nullptr);
+    return PrepareAndCreate(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, screen, nullptr);
 }
 
 void SaverWindow::Close()

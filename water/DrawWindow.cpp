@@ -10,12 +10,6 @@
 
 namespace {
 
-constexpr UINT_PTR kSecondDropTimerId = 2;
-constexpr UINT_PTR kThirdDropTimerId = 3;
-constexpr UINT kFramePeriodMs = 60;
-constexpr UINT kSecondDropPeriodMs = 170;
-constexpr UINT kThirdDropPeriodMs = 60;
-
 uint32_t* PixelsFor(PixelSurface& surface, const WaterField& water)
 {
     return PixelsCoveringField(surface.Pixels(), surface.Width(), surface.Height(), water.Width(), water.Height());
@@ -48,7 +42,7 @@ void DrawWindow::RegisterWindowClass()
     registered = RegisterClassA(&windowClass) != 0;
 }
 
-bool DrawWindow::Create(DWORD extendedStyle, DWORD style, const RECT& rect, HWND parent, UINT_PTR, void*)
+bool DrawWindow::PrepareAndCreate(DWORD extendedStyle, DWORD style, const RECT& rect, HWND parent)
 {
     RegisterWindowClass();
     if (SaverApp::IsPreviewMode()) {
@@ -87,9 +81,8 @@ std::intptr_t DrawWindow::OnCreate(std::uintptr_t, std::intptr_t)
         return -1;
     if (SaverApp::IsPreviewMode())
         previewMode = true;
-    SetTimer(m_hWnd, kFrameTimerId, kFramePeriodMs, nullptr);
-    SetTimer(m_hWnd, kSecondDropTimerId, kSecondDropPeriodMs, nullptr);
-    SetTimer(m_hWnd, kThirdDropTimerId, kThirdDropPeriodMs, nullptr);
+    for (const SaverTimer& timer : kSaverTimers)
+        SetTimer(m_hWnd, timer.id, timer.periodMs, nullptr);
     return 0;
 }
 
@@ -101,14 +94,12 @@ std::intptr_t DrawWindow::OnTimer(std::uintptr_t timerId, std::intptr_t)
 
 void DrawWindow::AnimationTick(UINT_PTR timerId)
 {
-    tick.tickCounter = AdvanceTickCounter(tick.tickCounter);
-    HDC dc = GetDC(m_hWnd);
-    if (IsFrameTimer(timerId)) {
-        water.Render(PixelsFor(sourceSurface, water), PixelsFor(outputSurface, water));
-        outputSurface.Draw(dc, 0, 0, false);
-    }
-    AddTickDrop(water, tick, screenWidth, screenHeight);
-    ReleaseDC(m_hWnd, dc);
+    RunTick(water, tick, timerId, screenWidth, screenHeight, PixelsFor(sourceSurface, water),
+            PixelsFor(outputSurface, water), RowOrder::BottomUp, [this] {
+                HDC dc = GetDC(m_hWnd);
+                outputSurface.Draw(dc, 0, 0, false);
+                ReleaseDC(m_hWnd, dc);
+            });
 }
 
 std::intptr_t DrawWindow::OnPaint(std::uintptr_t, std::intptr_t)

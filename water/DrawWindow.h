@@ -6,7 +6,7 @@
 #include "framework/CBitmap.h"
 #include "framework/CWnd.h"
 #include "imaging/PixelSurface.h"
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
 #include "water/WaterField.h"
 
 // The window the saver draws in. Full screen (as the base of SaverWindow) it photographs
@@ -19,10 +19,9 @@ public:
     explicit DrawWindow(bool autoDelete);
     ~DrawWindow() override;
 
-    // Prepares (full screen only) and creates the window. `childId` and `context` are
-    // accepted for the usual signature and not used. True when the window exists.
-    virtual bool Create(DWORD extendedStyle, DWORD style, const RECT& rect, HWND parent,
-                        UINT_PTR childId = 0, void* context = nullptr);
+    // Prepares (full screen only: the snapshot, the surfaces and the water) and creates the
+    // window. True when the window exists.
+    bool PrepareAndCreate(DWORD extendedStyle, DWORD style, const RECT& rect, HWND parent);
 
     // One step of the animation for a WM_TIMER of `timerId`.
     void AnimationTick(UINT_PTR timerId);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/render/MessageText.h"
+#include "host/MessageText.h"
 #include "x11/ErrorTrap.h"
 #include "x11/QuitSignals.h"
 #include "x11/SaverOptions.h"

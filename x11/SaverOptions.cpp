@@ -1,7 +1,7 @@
 #include "x11/SaverOptions.h"
 
-#include "tools/render/MessageText.h"
-#include "tools/render/TickList.h"
+#include "host/MessageText.h"
+#include "animation/TickList.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "imaging/PixelPicture.h"
 #include "x11/FrameImage.h"
 #include "x11/SaverOptions.h"
-#include "x11/TickSchedule.h"
-#include "x11/WaterAnimation.h"
+#include "animation/TickSchedule.h"
+#include "animation/WaterAnimation.h"
 
 // The saver on one X display: finds or makes the window it draws on, takes the picture, and
 // runs the animation on the clock (or replays a tick list) until it is asked to end.

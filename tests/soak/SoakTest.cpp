@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
+#include "animation/TickSchedule.h"
 #include "water/WaterField.h"
 
 namespace {
@@ -60,16 +61,12 @@ TEST(Soak, TwentyThousandTicksAtFullHdStayBoundedWithFlatMemory)
     long ticks = 0;
     long residentAfterWarmUp = 0;
     HeightRange seen;
+    TickSchedule schedule(TickSchedule::SaverTimers(), 0);
     for (int frame = 1; ticks < 20000; ++frame) {
-        const int time = frame * 60;
-        ReplayTick(water, state, 1, width, height, source.data(), output.data());
-        ++ticks;
-        if (time / 170 != (time - 60) / 170) {
-            ReplayTick(water, state, 2, width, height, source.data(), output.data());
+        while (const std::optional<uintptr_t> id = schedule.NextDue(int64_t{frame} * kFramePeriodMs * 1000000)) {
+            RunTick(water, state, *id, width, height, source.data(), output.data());
             ++ticks;
         }
-        ReplayTick(water, state, 3, width, height, source.data(), output.data());
-        ++ticks;
         if (frame == 200)
             residentAfterWarmUp = ResidentBytes();
         if (frame % 250 == 0) {

@@ -3,7 +3,7 @@
 #include <climits>
 #include <vector>
 
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
 #include "water/WaterField.h"
 
 TEST(AnimationTick, CounterWrapsAfter22767ToOne)
@@ -20,7 +20,7 @@ TEST(AnimationTick, FirstFrameTickAt1024x768)
     water.Create(1024, 768);
     TickState state;
     std::vector<uint32_t> source(1024 * 768, 0x123456), output(1024 * 768);
-    ReplayTick(water, state, 1, 1024, 768, source.data(), output.data());
+    RunTick(water, state, 1, 1024, 768, source.data(), output.data());
     EXPECT_EQ(2, state.tickCounter);
     EXPECT_EQ(22713, state.dropSeed);
     EXPECT_EQ(1, water.CurrentPage());
@@ -37,7 +37,7 @@ TEST(AnimationTick, SecondTickOfTimerThreeDropsWithoutRendering)
     water.Create(1024, 768);
     TickState state;
     std::vector<uint32_t> source(1024 * 768, 0x123456), output(1024 * 768, 0xCAFE);
-    ReplayTick(water, state, 1, 1024, 768, source.data(), output.data());
+    RunTick(water, state, 1, 1024, 768, source.data(), output.data());
     std::vector<uint32_t> afterFirst = output;
     const DropPosition drop = DrawTickDrop(state = TickState{22713, 3}, 1024, 768);
     EXPECT_EQ(256, drop.x);
@@ -45,7 +45,7 @@ TEST(AnimationTick, SecondTickOfTimerThreeDropsWithoutRendering)
     EXPECT_EQ(14151, state.dropSeed);
 
     TickState replay{22713, 2};
-    ReplayTick(water, replay, 3, 1024, 768, source.data(), output.data());
+    RunTick(water, replay, 3, 1024, 768, source.data(), output.data());
     EXPECT_EQ(3, replay.tickCounter);
     EXPECT_EQ(14151, replay.dropSeed);
     EXPECT_EQ(1, water.CurrentPage());
@@ -69,7 +69,7 @@ TEST(AnimationTick, AnyOtherTimerBehavesLikeTimerTwo)
         WaterField water;
         water.Create(64, 48);
         TickState state{500, 22767};
-        ReplayTick(water, state, id, 64, 48, nullptr, nullptr);
+        RunTick(water, state, id, 64, 48, nullptr, nullptr);
         EXPECT_EQ(1, state.tickCounter);
         EXPECT_EQ(0, water.CurrentPage());
         TickState expected{500, 1};
@@ -83,12 +83,12 @@ TEST(AnimationTick, NoSurfacesAndEmptyFieldAreHarmless)
     WaterField water;
     TickState state;
     for (int n = 0; n < 50; ++n)
-        ReplayTick(water, state, n % 3 + 1, 0, 0, nullptr, nullptr);
+        RunTick(water, state, n % 3 + 1, 0, 0, nullptr, nullptr);
     EXPECT_EQ(51, state.tickCounter);
     // Without pixel memory the frames still step the water and flip the page.
     water.Create(100, 80);
     for (int n = 0; n < 49; ++n)
-        ReplayTick(water, state, 1, 100, 80, nullptr, nullptr);
+        RunTick(water, state, 1, 100, 80, nullptr, nullptr);
     EXPECT_EQ(1, water.CurrentPage());
     int wet = 0;
     for (int i = 0; i < 100 * 80; ++i)

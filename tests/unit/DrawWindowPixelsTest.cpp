@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
 #include "water/DrawWindowPixels.h"
 #include "water/WaterField.h"
 
@@ -27,7 +27,7 @@ TEST(DrawWindowPixels, TicksWithoutSurfacesStillMoveTheWater)
     water.Create(320, 200);
     TickState state;
     for (uintptr_t timer : {1u, 3u, 2u, 1u, 1u, 3u}) {
-        ReplayTick(water, state, timer, 320, 200, PixelsCoveringField(nullptr, 0, 0, 320, 200),
+        RunTick(water, state, timer, 320, 200, PixelsCoveringField(nullptr, 0, 0, 320, 200),
                    PixelsCoveringField(nullptr, 0, 0, 320, 200));
     }
     EXPECT_EQ(7, state.tickCounter);

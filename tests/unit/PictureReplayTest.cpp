@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tools/render/PictureReplay.h"
-#include "tools/render/TickList.h"
+#include "animation/TickList.h"
 
 namespace {
 

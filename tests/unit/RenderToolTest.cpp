@@ -15,7 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "tools/render/TickList.h"
+#include "animation/TickList.h"
 #include "water/WaterReference.h"
 
 #ifndef VELLUMAR_RENDER_PROGRAM

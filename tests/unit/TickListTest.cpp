@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "tools/render/TickList.h"
+#include "animation/TickList.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <new>
 #include <vector>
 
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
 #include "water/WaterField.h"
 
 namespace {
@@ -77,7 +77,7 @@ void RunTicks(WaterField& water, TickState& state, int32_t width, int32_t height
         for (uintptr_t timer : {uintptr_t{1}, uintptr_t{2}, uintptr_t{3}}) {
             if (now % (timer == 2 ? 170 : 60) != 0)
                 continue;
-            ReplayTick(water, state, timer, width, height, source, output);
+            RunTick(water, state, timer, width, height, source, output);
             ++ticks;
         }
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
 #include "water/WaterField.h"
 #include "water/WaterKernels.h"
 #include "water/WaterReference.h"
@@ -291,7 +291,7 @@ TEST(WaterKernels, ScreenSizedFieldsFollowTheReferenceOverThousandsOfTicks)
             if (now % (timer == 2 ? 170 : 60) != 0)
                 continue;
             for (int k = 0; k < 6; ++k)
-                ReplayTick(fields[k], states[k], timer, width, height, source.data(), outputs[k].data(), order(k));
+                RunTick(fields[k], states[k], timer, width, height, source.data(), outputs[k].data(), order(k));
             ++ticks;
             if (timer != 1)
                 continue;

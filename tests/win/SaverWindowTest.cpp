@@ -70,7 +70,7 @@ struct SaverFixture : ::testing::Test {
         DrainQuit();
         window = new ObservedSaverWindow(deleted);
         const RECT rect{0, 0, 64, 48};
-        ASSERT_TRUE(window->Create(0, WS_POPUP, rect, nullptr));
+        ASSERT_TRUE(window->PrepareAndCreate(0, WS_POPUP, rect, nullptr));
         handle = window->m_hWnd;
     }
     void TearDown() override

@@ -13,7 +13,7 @@
 #include <stb/stb_image_write.h>
 
 #include "imaging/BitmapCodec.h"
-#include "tools/render/MessageText.h"
+#include "host/MessageText.h"
 
 namespace {
 

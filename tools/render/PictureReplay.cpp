@@ -1,7 +1,6 @@
 #include "tools/render/PictureReplay.h"
 
-#include "water/AnimationTick.h"
-#include "water/WaterField.h"
+#include "animation/WaterAnimation.h"
 
 bool ReplayOnPicture(const PixelPicture& picture, const std::vector<uintptr_t>& ticks, uint32_t every,
                      const FrameSink& sink, PixelPicture& output, std::string& error)
@@ -10,32 +9,21 @@ bool ReplayOnPicture(const PixelPicture& picture, const std::vector<uintptr_t>& 
         error = "the picture has no valid size";
         return false;
     }
-    WaterField water;
-    water.Create(picture.width, picture.height);
-    if (water.IsEmpty()) {
+    WaterAnimation animation;
+    if (!animation.Start(picture)) {
         error = "not enough memory for a water field of " + std::to_string(picture.width) + " x " +
                 std::to_string(picture.height);
         return false;
     }
-    // Both surfaces start as the picture; the source is never written.
-    const std::vector<uint32_t>& source = picture.pixels;
-    output = picture;
-    TickState state;
-    uint32_t frameNumber = 0;
-    uint32_t untilNextSink = every == 0 ? 1 : every;
-    for (uintptr_t timerId : ticks) {
-        ReplayTick(water, state, timerId, picture.width, picture.height, source.data(), output.pixels.data());
-        if (!IsFrameTimer(timerId))
-            continue;
-        ++frameNumber;
-        if (sink && --untilNextSink == 0) {
-            untilNextSink = every == 0 ? 1 : every;
-            if (!sink(frameNumber, output)) {
-                error = "stopped after frame " + std::to_string(frameNumber);
-                return false;
-            }
-        }
-    }
-    error.clear();
-    return true;
+    const uint32_t period = every == 0 ? 1 : every;
+    const bool finished = animation.Replay(ticks, [&](uint32_t frameNumber) {
+        if (!sink || frameNumber % period != 0 || sink(frameNumber, animation.FramePicture()))
+            return true;
+        error = "stopped after frame " + std::to_string(frameNumber);
+        return false;
+    });
+    output = animation.TakeFrame();
+    if (finished)
+        error.clear();
+    return finished;
 }

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tools/render/MessageText.h"
+#include "host/MessageText.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <system_error>
 #include <vector>
 
-#include "tools/render/MessageText.h"
+#include "host/MessageText.h"
 #include "tools/render/PictureFile.h"
 #include "tools/render/PictureReplay.h"
 #include "tools/render/RenderOptions.h"
 #include "tools/render/ReplacingFile.h"
-#include "tools/render/TickList.h"
+#include "animation/TickList.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "tools/render/MessageText.h"
+#include "host/MessageText.h"
 
 namespace {
 

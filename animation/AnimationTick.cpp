@@ -1,4 +1,4 @@
-#include "water/AnimationTick.h"
+#include "animation/AnimationTick.h"
 
 #include "water/DropRandom.h"
 #include "water/Int32Wrap.h"
@@ -28,11 +28,14 @@ void AddTickDrop(WaterField& water, TickState& state, int32_t screenWidth, int32
     water.AddDrop(drop.x, drop.y, kTickDropRadius, kTickDropAmount, water.CurrentPage());
 }
 
-void ReplayTick(WaterField& water, TickState& state, uintptr_t timerId, int32_t screenWidth,
-                int32_t screenHeight, const uint32_t* source, uint32_t* output, RowOrder outputOrder)
+void RunTick(WaterField& water, TickState& state, uintptr_t timerId, int32_t screenWidth, int32_t screenHeight,
+             const uint32_t* source, uint32_t* output, RowOrder outputOrder, const std::function<void()>& present)
 {
     state.tickCounter = AdvanceTickCounter(state.tickCounter);
-    if (IsFrameTimer(timerId))
+    if (IsFrameTimer(timerId)) {
         water.Render(source, output, outputOrder);
+        if (present)
+            present();
+    }
     AddTickDrop(water, state, screenWidth, screenHeight);
 }

@@ -1,14 +1,24 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "water/WaterReference.h"
 
 class WaterField;
 
-// The arithmetic of one animation tick, shared by the drawing window and the replay tool.
-// Timer 1 refracts and presents; every timer, 1 included, drops water.
+// One animation tick, the same for every program: the Windows drawing window, the X11 saver
+// and the replay tool. Timer 1 refracts and presents; every timer, 1 included, drops water.
 
+struct SaverTimer {
+    uintptr_t id;
+    uint32_t periodMs;
+};
+
+// The saver's three timers: 1 every 60 ms renders and presents, 2 every 170 ms and 3 every
+// 60 ms only drop.
 constexpr uintptr_t kFrameTimerId = 1;
+constexpr SaverTimer kSaverTimers[] = {{kFrameTimerId, 60}, {2, 170}, {3, 60}};
+constexpr uint32_t kFramePeriodMs = kSaverTimers[0].periodMs;
 constexpr int32_t kTickCounterLimit = 22767;
 constexpr int32_t kTickDropRadius = 5;
 constexpr int32_t kTickDropAmount = 50;
@@ -40,8 +50,10 @@ DropPosition DrawTickDrop(TickState& state, int32_t screenWidth, int32_t screenH
 // The drop part of a tick: draws its position and presses it into the page current now.
 void AddTickDrop(WaterField& water, TickState& state, int32_t screenWidth, int32_t screenHeight);
 
-// A whole tick without the presentation: what the drawing window computes for `timerId`.
-// `source` and `output` may be null, for a window whose surfaces could not be made.
-void ReplayTick(WaterField& water, TickState& state, uintptr_t timerId, int32_t screenWidth,
-                int32_t screenHeight, const uint32_t* source, uint32_t* output,
-                RowOrder outputOrder = RowOrder::BottomUp);
+// One tick of `timerId`: the counter advances; on timer 1 the water refracts `source` into
+// `output` and `present` (when set) shows that frame; then the tick's drop falls, so a frame
+// never shows the drop of its own tick. `source` and `output` may be null, for a window whose
+// surfaces could not be made.
+void RunTick(WaterField& water, TickState& state, uintptr_t timerId, int32_t screenWidth, int32_t screenHeight,
+             const uint32_t* source, uint32_t* output, RowOrder outputOrder = RowOrder::BottomUp,
+             const std::function<void()>& present = {});

@@ -5,8 +5,8 @@
 #include <random>
 #include <vector>
 
-#include "tools/render/TickList.h"
-#include "x11/TickSchedule.h"
+#include "animation/TickList.h"
+#include "animation/TickSchedule.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
-#include "x11/WaterAnimation.h"
+#include "animation/WaterAnimation.h"
 
 #include <algorithm>
+#include <utility>
 
 bool WaterAnimation::Start(const PixelPicture& picture, uint32_t* topDownFrame)
 {
     width = height = 0;
     source.clear();
-    output.clear();
+    frame = PixelPicture{};
     topDownOutput = nullptr;
     water.Create(0, 0);
     if (!IsValidPicture(picture))
@@ -22,7 +23,7 @@ bool WaterAnimation::Start(const PixelPicture& picture, uint32_t* topDownFrame)
                         topDownFrame + static_cast<size_t>(row) * rowPixels);
         topDownOutput = topDownFrame;
     } else {
-        output = picture.pixels;
+        frame = picture;
     }
     state = TickState{};
     width = picture.width;
@@ -35,7 +36,23 @@ bool WaterAnimation::Tick(uintptr_t timerId)
     if (IsEmpty())
         return false;
     const bool drawnInPlace = topDownOutput != nullptr;
-    ReplayTick(water, state, timerId, width, height, source.data(), drawnInPlace ? topDownOutput : output.data(),
-               drawnInPlace ? RowOrder::TopDown : RowOrder::BottomUp);
+    RunTick(water, state, timerId, width, height, source.data(), drawnInPlace ? topDownOutput : frame.pixels.data(),
+            drawnInPlace ? RowOrder::TopDown : RowOrder::BottomUp);
     return IsFrameTimer(timerId);
+}
+
+bool WaterAnimation::Replay(const std::vector<uintptr_t>& ticks, const std::function<bool(uint32_t frameNumber)>& onFrame)
+{
+    uint32_t frameNumber = 0;
+    for (uintptr_t timerId : ticks)
+        if (Tick(timerId) && !onFrame(++frameNumber))
+            return false;
+    return true;
+}
+
+PixelPicture WaterAnimation::TakeFrame()
+{
+    PixelPicture last = std::move(frame);
+    Start(PixelPicture{});
+    return last;
 }

@@ -1,9 +1,11 @@
-#include "tools/render/TickList.h"
+#include "animation/TickList.h"
 
 #include <limits>
 #include <utility>
 
-#include "tools/render/MessageText.h"
+#include "animation/AnimationTick.h"
+#include "animation/TickSchedule.h"
+#include "host/MessageText.h"
 
 namespace {
 
@@ -37,23 +39,14 @@ bool Fail(std::vector<uintptr_t>& ticks, std::string& error, std::string message
 
 std::vector<uintptr_t> StandardTickSchedule(uint32_t frames)
 {
+    // The live schedule, read at each deadline in turn up to the last frame's end.
+    constexpr int64_t kNsPerMs = 1000000;
+    const int64_t end = static_cast<int64_t>(frames) * kFramePeriodMs * kNsPerMs;
+    TickSchedule schedule(TickSchedule::SaverTimers(), 0);
     std::vector<uintptr_t> ticks;
-    const uint64_t end = static_cast<uint64_t>(frames) * kFramePeriodMs;
-    uint64_t nextFrame = kFramePeriodMs;
-    uint64_t nextDrop = kDropTimerPeriodMs;
-    while (nextFrame <= end || nextDrop <= end) {
-        const uint64_t now = nextFrame < nextDrop ? nextFrame : nextDrop;
-        if (nextFrame == now)
-            ticks.push_back(1);
-        if (nextDrop == now) {
-            ticks.push_back(2);
-            nextDrop += kDropTimerPeriodMs;
-        }
-        if (nextFrame == now) {
-            ticks.push_back(3);
-            nextFrame += kFramePeriodMs;
-        }
-    }
+    for (int64_t now = schedule.NextDeadline(); now <= end; now = schedule.NextDeadline())
+        while (const std::optional<uintptr_t> id = schedule.NextDue(now))
+            ticks.push_back(*id);
     return ticks;
 }
 

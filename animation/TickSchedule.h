@@ -17,7 +17,7 @@ public:
         int64_t periodNs;
     };
 
-    // The saver's three timers: 1 and 3 every 60 ms, 2 every 170 ms.
+    // The saver's three timers (kSaverTimers), periods in nanoseconds.
     static std::vector<Timer> SaverTimers();
 
     // Starts every timer at `startNs`; each is first due one period later. Periods must be

@@ -1,9 +1,9 @@
-#include "x11/TickSchedule.h"
+#include "animation/TickSchedule.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "tools/render/TickList.h"
+#include "animation/AnimationTick.h"
 
 namespace {
 
@@ -13,7 +13,10 @@ constexpr int64_t kNsPerMs = 1000000;
 
 std::vector<TickSchedule::Timer> TickSchedule::SaverTimers()
 {
-    return {{1, kFramePeriodMs * kNsPerMs}, {2, kDropTimerPeriodMs * kNsPerMs}, {3, kFramePeriodMs * kNsPerMs}};
+    std::vector<Timer> timers;
+    for (const SaverTimer& timer : kSaverTimers)
+        timers.push_back({timer.id, timer.periodMs * kNsPerMs});
+    return timers;
 }
 
 TickSchedule::TickSchedule(std::vector<Timer> timers, int64_t startNs) : start(startNs)
