@@ -5,16 +5,16 @@
 
 Applies each fault of the list (tools/faults/faults.txt unless --list), one at a time, to a
 scratch copy of the tree in build/faults/tree, builds it, and runs the tests that should
-catch it: the native tests (all but the soak) whenever the native build changed, and for a
+catch it: the native tests (all but the soak) whenever the native build changed, for a
 fault with a "win64:" line the 64-bit Windows build's tests whose names match that pattern,
-under wine. A fault is caught when a test fails; faults that pass every test are printed at
+under wine, and for one with an "x11:" line the X11 saver build's tests that match it. A fault is caught when a test fails; faults that pass every test are printed at
 the end, with the caught share, and so are faults that do not build (mistakes of the list).
 --only runs the faults whose name contains TEXT; --check only checks that every fault applies
 to the tree.
 
 List format: a fault starts with "== NAME"; "file: PATH" starts an edit of that file; the
 "- " lines that follow are text of the file (matched exactly once, lines joined), the "+ "
-lines its replacement; "win64: REGEX" names Windows tests to run too. "#" lines are comments.
+lines its replacement; "win64: REGEX" and "x11: REGEX" name Windows and X11 tests to run too. "#" lines are comments.
 """
 import argparse
 import os
@@ -26,6 +26,8 @@ import time
 TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 SCRATCH = os.path.join(TOP, "build", "faults")
 TREE = os.path.join(SCRATCH, "tree")
+# The builds besides the native one that a fault can name tests of.
+EXTRA_PRESETS = ("win64", "x11")
 
 
 class BuildFailure(Exception):
@@ -36,7 +38,7 @@ class Fault:
     def __init__(self, name):
         self.name = name
         self.edits = []  # [path, old lines, new lines]
-        self.win64 = None
+        self.suites = {}  # preset -> test name pattern
 
 
 def read_faults(path):
@@ -56,8 +58,9 @@ def read_faults(path):
             edit = [line[6:].strip(), [], []]
             fault.edits.append(edit)
             mode = "old"
-        elif line.startswith("win64: "):
-            fault.win64 = line[7:].strip()
+        elif line.split(":", 1)[0] in EXTRA_PRESETS:
+            preset, pattern = line.split(":", 1)
+            fault.suites[preset] = pattern.strip()
             mode = None
         elif line.startswith("- ") or line == "-":
             if edit is None or mode != "old":
@@ -142,11 +145,11 @@ def test(fault, native_changed, log):
     if native_changed:
         if run(["ctest", "--test-dir", "build/native", "-LE", "soak", "--stop-on-failure"], log) != 0:
             return "native tests"
-    if fault.win64:
-        if build("win64", log) == 2:
+    for preset, pattern in fault.suites.items():
+        if build(preset, log) == 2:
             raise BuildFailure()
-        if run(["ctest", "--test-dir", "build/win64", "-R", fault.win64, "--stop-on-failure"], log) != 0:
-            return "win64 tests " + fault.win64
+        if run(["ctest", "--test-dir", "build/" + preset, "-R", pattern, "--stop-on-failure"], log) != 0:
+            return "%s tests %s" % (preset, pattern)
     return None
 
 
@@ -174,8 +177,9 @@ def main():
     setup_log = os.path.join(SCRATCH, "logs", "setup.log")
     open(setup_log, "w").close()
     configure("native", setup_log)
-    if any(f.win64 for f in faults):
-        configure("win64", setup_log)
+    for preset in EXTRA_PRESETS:
+        if any(preset in f.suites for f in faults):
+            configure(preset, setup_log)
 
     missed, broken = [], []
     for number, fault in enumerate(faults, 1):
