@@ -1,0 +1,3 @@
+#include "framework/CClientDC.h"
+
+CClientDC::CClientDC(HWND window) : CDC(window, ::GetDC(window)) {}

@@ -1,0 +1,3 @@
+#include "framework/CWindowDC.h"
+
+CWindowDC::CWindowDC(HWND window) : CDC(window, ::GetWindowDC(window)) {}
