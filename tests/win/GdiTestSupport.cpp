@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+// One home for the count: the reliability tests' own, built into this program too.
+#include "tests/reliability/GdiObjectCount.cpp"
+
 uint32_t PatternPixel(int32_t x, int32_t y)
 {
     const uint32_t red = static_cast<uint32_t>(x) & 0xFFu;
@@ -85,6 +88,19 @@ std::vector<uint32_t> ReadBitmap(HBITMAP bitmap)
 bool IsLiveGdiObject(HGDIOBJ object)
 {
     return ::GetObjectType(object) != 0;
+}
+
+::testing::AssertionResult GivesItsGdiObjectsBack(const std::function<void()>& scenario)
+{
+    scenario();
+    const long before = CountGdiObjects(::GetCurrentProcess());
+    scenario();
+    const long after = CountGdiObjects(::GetCurrentProcess());
+    if (before < 0 || after < 0)
+        return ::testing::AssertionFailure() << "the GDI handle table cannot be read";
+    if (after != before)
+        return ::testing::AssertionFailure() << before << " live GDI objects before, " << after << " after";
+    return ::testing::AssertionSuccess();
 }
 
 PatternScreen::PatternScreen(PixelFunction pixel, int32_t tolerance) : pixel(pixel), tolerance(tolerance)

@@ -1,7 +1,9 @@
 #pragma once
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,11 @@ SIZE BitmapSize(HBITMAP bitmap);
 
 // Whether the handle still names a GDI object.
 bool IsLiveGdiObject(HGDIOBJ object);
+
+// Success when a second run of `scenario` leaves as many live GDI objects in this process as
+// it found (the first run lets the platform make the caches it keeps). The count is the one
+// the reliability tests take, since wine's GetGuiResources is a stub.
+::testing::AssertionResult GivesItsGdiObjectsBack(const std::function<void()>& scenario);
 
 // A top-most popup covering the whole screen and painting `pixel` at every screen pixel.
 // Destroyed with the object. On displays of fewer than 24 bits the screen holds the
