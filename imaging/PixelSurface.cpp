@@ -4,6 +4,10 @@
 #include <limits>
 #include <vector>
 
+#include "framework/CClientDC.h"
+#include "framework/CDC.h"
+#include "framework/CSelectedObject.h"
+#include "framework/CWindowDC.h"
 #include "imaging/FallbackPalette.h"
 #include "imaging/PictureHolder.h"
 #include "imaging/PixelValue.h"
@@ -71,17 +75,9 @@ PixelSurface::PixelSurface()
     Clear();
 }
 
-PixelSurface::~PixelSurface()
-{
-    Clear();
-    palette.DeleteObject();
-}
-
 void PixelSurface::Clear()
 {
-    if (bitmap)
-        ::DeleteObject(bitmap);
-    bitmap = nullptr;
+    bitmap.DeleteObject();
     bits = nullptr;
     std::memset(&info, 0, sizeof(info));
     colorCount = 0;
@@ -109,16 +105,14 @@ bool PixelSurface::CreateSection(const BITMAPINFO* header)
     info.bmiHeader = source;
     std::memcpy(info.bmiColors, header->bmiColors, sizeof(RGBQUAD) * static_cast<size_t>(colorCount));
 
-    HDC screen = ::GetDC(nullptr);
-    if (!screen) {
-        Clear();
-        return false;
-    }
     void* memory = nullptr;
-    bitmap = ::CreateDIBSection(screen, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, &memory,
-                                nullptr, 0);
-    ::ReleaseDC(nullptr, screen);
-    if (!bitmap || !memory) {
+    {
+        CClientDC screen(nullptr);
+        if (screen)
+            bitmap.Attach(::CreateDIBSection(screen, reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS,
+                                             &memory, nullptr, 0));
+    }
+    if (bitmap.IsEmpty() || !memory) {
         Clear();
         return false;
     }
@@ -153,33 +147,30 @@ bool PixelSurface::CreateFromInfo(const BITMAPINFO* header, const void* pixels)
 bool PixelSurface::BuildPalette()
 {
     palette.DeleteObject();
-    if (!bitmap)
+    if (bitmap.IsEmpty())
         return false;
     if (colorCount == 0)
         return CreateFallbackPalette(palette, kFallbackPaletteSize);
 
-    HDC screen = ::GetDC(nullptr);
-    if (!screen)
-        return false;
+    CDC memoryDc;
     std::vector<RGBQUAD> table;
-    try {
-        table.resize(static_cast<size_t>(colorCount));
-    } catch (...) {
-        ::ReleaseDC(nullptr, screen);
-        return CreateFallbackPalette(palette, colorCount);
+    {
+        CClientDC screen(nullptr);
+        if (!screen)
+            return false;
+        try {
+            table.resize(static_cast<size_t>(colorCount));
+        } catch (...) {
+            return CreateFallbackPalette(palette, colorCount);
+        }
+        memoryDc.CreateCompatibleDC(screen);
     }
-    HDC memoryDc = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
-    if (!memoryDc)
-        return CreateFallbackPalette(palette, colorCount);
-    HGDIOBJ previous = ::SelectObject(memoryDc, bitmap);
-    if (!previous) {
-        ::DeleteDC(memoryDc);
-        return CreateFallbackPalette(palette, colorCount);
+    UINT read = 0;
+    if (memoryDc) {
+        CSelectedObject selected(memoryDc, bitmap);
+        if (selected.IsSelected())
+            read = ::GetDIBColorTable(memoryDc, 0, static_cast<UINT>(colorCount), table.data());
     }
-    const UINT read = ::GetDIBColorTable(memoryDc, 0, static_cast<UINT>(colorCount), table.data());
-    ::SelectObject(memoryDc, previous);
-    ::DeleteDC(memoryDc);
     if (read == 0)
         return CreateFallbackPalette(palette, colorCount);
 
@@ -191,44 +182,42 @@ bool PixelSurface::BuildPalette()
 
 int32_t PixelSurface::Draw(HDC dc, int32_t x, int32_t y, bool forceBackground)
 {
-    if (!bitmap)
+    if (bitmap.IsEmpty())
         return 0;
-    HPALETTE previousPalette = nullptr;
-    if (!palette.IsEmpty() && (::GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE)) {
-        previousPalette = ::SelectPalette(dc, palette, forceBackground ? TRUE : FALSE);
+    const bool realize = !palette.IsEmpty() && (::GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE);
+    CSelectedObject selectedPalette(dc, realize ? palette.GetSafeHandle() : nullptr, forceBackground);
+    if (realize)
         ::RealizePalette(dc);
-    }
     const int32_t height = info.bmiHeader.biHeight;
-    const int lines = ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(info.bmiHeader.biWidth),
-                                          static_cast<DWORD>(height), 0, 0, 0, static_cast<UINT>(height), bits,
-                                          reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    if (previousPalette)
-        ::SelectPalette(dc, previousPalette, FALSE);
-    return lines;
+    return ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(info.bmiHeader.biWidth), static_cast<DWORD>(height), 0,
+                               0, 0, static_cast<UINT>(height), bits, reinterpret_cast<const BITMAPINFO*>(&info),
+                               DIB_RGB_COLORS);
 }
 
 void PixelSurface::CreateFromPicture(PictureHolder& holder, int32_t width, int32_t height)
 {
     Clear();
-    HDC screen = ::GetWindowDC(nullptr);
+    CWindowDC screen(nullptr);
     if (!screen)
         return;
-    HDC memoryDc = ::CreateCompatibleDC(screen);
-    HBITMAP drawn = width > 0 && height > 0 ? ::CreateDiscardableBitmap(screen, width, height) : nullptr;
-    if (memoryDc && drawn) {
-        HGDIOBJ previous = ::SelectObject(memoryDc, drawn);
+    CDC memoryDc;
+    memoryDc.CreateCompatibleDC(screen);
+    CBitmap drawn;
+    if (width > 0 && height > 0)
+        drawn.CreateDiscardableBitmap(screen, width, height);
+    if (memoryDc && !drawn.IsEmpty()) {
+        CSelectedObject selected(memoryDc, drawn);
         // A new bitmap's content is undefined; where the holder draws nothing it is black.
         ::PatBlt(memoryDc, 0, 0, width, height, BLACKNESS);
         RECT rect;
         ::SetRect(&rect, 0, 0, width, height);
         holder.Render(memoryDc, rect, rect);
-        ::SelectObject(memoryDc, previous);
     }
 
     BITMAPINFO header{};
     header.bmiHeader = Surface32Header(width, height);
     if (CreateSection(&header) && BuildPalette()) {
-        if (drawn) {
+        if (!drawn.IsEmpty()) {
             // One read of the whole picture instead of width x height GetPixel calls: a
             // top-down 32-bit read puts the picture's row y in memory row y, as the
             // per-pixel loop does, and the DIB's bytes blue, green, red are the pixel's.
@@ -248,10 +237,4 @@ void PixelSurface::CreateFromPicture(PictureHolder& holder, int32_t width, int32
     } else {
         Clear();
     }
-
-    if (memoryDc)
-        ::DeleteDC(memoryDc);
-    ::ReleaseDC(nullptr, screen);
-    if (drawn)
-        ::DeleteObject(drawn);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "framework/CBitmap.h"
 #include "framework/CObject.h"
 #include "framework/CPalette.h"
 #include "imaging/DibFormat.h"
@@ -22,7 +23,6 @@ public:
     };
 
     PixelSurface();
-    ~PixelSurface() override;
 
     // Deletes the section and zeroes the header; the palette stays.
     void Clear();
@@ -39,7 +39,7 @@ public:
     // that size (black where the holder is empty); the picture's top row is memory row 0.
     void CreateFromPicture(PictureHolder& holder, int32_t width, int32_t height);
 
-    bool IsEmpty() const { return bitmap == nullptr; }
+    bool IsEmpty() const { return bitmap.IsEmpty(); }
     HBITMAP GetBitmap() const { return bitmap; }
     const BITMAPINFO* GetInfo() const { return reinterpret_cast<const BITMAPINFO*>(&info); }
     uint8_t* GetBits() const { return bits; }
@@ -55,7 +55,7 @@ private:
     // header and colour table, the section. The section's memory starts zeroed.
     bool CreateSection(const BITMAPINFO* header);
 
-    HBITMAP bitmap = nullptr;
+    CBitmap bitmap;
     BitmapInfo info{};
     uint8_t* bits = nullptr;
     int32_t colorCount = 0;

@@ -5,6 +5,7 @@
 
 #include "GdiTestSupport.h"
 #include "imaging/FallbackPalette.h"
+#include "imaging/PictureHolder.h"
 #include "imaging/PixelSurface.h"
 
 namespace {
@@ -211,21 +212,54 @@ TEST(PixelSurface, ClearKeepsThePaletteAndTheNextCreationReplacesIt)
 {
     const std::vector<uint32_t> memory(16, 0);
     const auto info = Header(4, 4, 32);
-    PixelSurface surface;
-    ASSERT_TRUE(surface.CreateFromInfo(AsInfo(info), memory.data()));
-    HPALETTE first = surface.GetPalette().GetSafeHandle();
-    HBITMAP section = surface.GetBitmap();
-    surface.Clear();
-    EXPECT_TRUE(surface.IsEmpty());
-    EXPECT_FALSE(IsLiveGdiObject(section));
-    EXPECT_EQ(first, surface.GetPalette().GetSafeHandle());
-    EXPECT_TRUE(IsLiveGdiObject(first));
-    Canvas canvas(4, 4);
-    EXPECT_EQ(0, surface.Draw(canvas.dc, 0, 0, false));
+    HBITMAP lastSection = nullptr;
+    HPALETTE lastPalette = nullptr;
+    {
+        PixelSurface surface;
+        ASSERT_TRUE(surface.CreateFromInfo(AsInfo(info), memory.data()));
+        HPALETTE first = surface.GetPalette().GetSafeHandle();
+        HBITMAP section = surface.GetBitmap();
+        surface.Clear();
+        EXPECT_TRUE(surface.IsEmpty());
+        EXPECT_FALSE(IsLiveGdiObject(section));
+        EXPECT_EQ(first, surface.GetPalette().GetSafeHandle());
+        EXPECT_TRUE(IsLiveGdiObject(first));
+        Canvas canvas(4, 4);
+        EXPECT_EQ(0, surface.Draw(canvas.dc, 0, 0, false));
 
-    ASSERT_TRUE(surface.CreateFromInfo(AsInfo(info), memory.data()));
-    EXPECT_FALSE(IsLiveGdiObject(first)) << "the old palette is deleted";
-    EXPECT_TRUE(IsLiveGdiObject(surface.GetPalette().GetSafeHandle()));
+        ASSERT_TRUE(surface.CreateFromInfo(AsInfo(info), memory.data()));
+        EXPECT_FALSE(IsLiveGdiObject(first)) << "the old palette is deleted";
+        lastPalette = surface.GetPalette().GetSafeHandle();
+        lastSection = surface.GetBitmap();
+        EXPECT_TRUE(IsLiveGdiObject(lastPalette));
+        EXPECT_TRUE(IsLiveGdiObject(lastSection));
+    }
+    EXPECT_FALSE(IsLiveGdiObject(lastSection)) << "the section goes with the surface";
+    EXPECT_FALSE(IsLiveGdiObject(lastPalette)) << "the palette goes with the surface";
+}
+
+TEST(PixelSurface, EveryPathGivesItsGraphicsObjectsBack)
+{
+    const std::vector<uint32_t> memory(64, 0x00336699u);
+    const auto eightBit = Header(8, 8, 8);
+    auto tooLargeImage = Header(8, 8, 32);
+    tooLargeImage.bmiHeader.biSizeImage = 257;
+    CBitmap bitmap;
+    bitmap.Attach(MakeBitmap(8, 8, memory));
+    PictureHolder holder;
+    ASSERT_TRUE(holder.CreateFromBitmap(&bitmap, nullptr, false));
+    const auto everyPath = [&] {
+        PixelSurface surface;
+        EXPECT_TRUE(surface.CreateFromInfo(AsInfo(eightBit), memory.data())) << "a palette from the colour table";
+        EXPECT_FALSE(surface.CreateFromInfo(AsInfo(tooLargeImage), memory.data())) << "refused after the section";
+        surface.CreateFromPicture(holder, 8, 8);
+        EXPECT_FALSE(surface.IsEmpty());
+        Canvas canvas(8, 8);
+        EXPECT_EQ(8, surface.Draw(canvas.dc, 0, 0, false));
+        surface.CreateFromPicture(holder, 0, 8);
+        EXPECT_TRUE(surface.IsEmpty());
+    };
+    EXPECT_TRUE(GivesItsGdiObjectsBack(everyPath));
 }
 
 TEST(PixelSurface, TwentyFourBitRowsArePadded)
