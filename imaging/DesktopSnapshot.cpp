@@ -4,6 +4,9 @@
 #include <limits>
 #include <vector>
 
+#include "framework/CClientDC.h"
+#include "framework/CDC.h"
+#include "framework/CSelectedObject.h"
 #include "imaging/BitmapFile.h"
 #include "imaging/DibFormat.h"
 #include "imaging/SnapshotPathRule.h"
@@ -54,54 +57,48 @@ bool WriteBitmapFile(const std::string& path, const BitmapHeaders& headers, cons
 // The screen copied into a compatible bitmap and read out as bottom-up rows at `bitCount`.
 bool CaptureScreen(BitmapHeaders& headers, std::vector<uint8_t>& pixels)
 {
-    HDC display = ::CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (!display)
+    CDC display;
+    if (!display.CreateDC("DISPLAY"))
         return false;
     const int32_t width = ::GetSystemMetrics(SM_CXSCREEN);
     const int32_t height = ::GetSystemMetrics(SM_CYSCREEN);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(display, width, height);
-    HDC memoryDc = ::CreateCompatibleDC(display);
-    bool captured = false;
-    if (bitmap && memoryDc) {
-        HGDIOBJ previous = ::SelectObject(memoryDc, bitmap);
+    CBitmap bitmap;
+    bitmap.CreateCompatibleBitmap(display, width, height);
+    CDC memoryDc;
+    memoryDc.CreateCompatibleDC(display);
+    if (bitmap.IsEmpty() || !memoryDc)
+        return false;
+    {
+        CSelectedObject selected(memoryDc, bitmap);
         ::BitBlt(memoryDc, 0, 0, width, height, display, 0, 0, SRCCOPY);
-        ::SelectObject(memoryDc, previous);
-
-        BITMAP description{};
-        if (::GetObjectA(bitmap, sizeof(description), &description) == sizeof(description) &&
-            description.bmWidth > 0 && description.bmHeight > 0 && description.bmWidth <= kMaxBitmapSide &&
-            description.bmHeight <= kMaxBitmapSide) {
-            headers = MakeBitmapHeaders(description.bmWidth, description.bmHeight,
-                                        FileBitCount(description.bmBitsPixel));
-            try {
-                pixels.assign(headers.imageSize, 0);
-            } catch (...) {
-                pixels.clear();
-            }
-            if (!pixels.empty()) {
-                // Room for colour masks the platform may add after the header.
-                struct {
-                    BITMAPINFOHEADER header;
-                    RGBQUAD colors[256];
-                } info{};
-                info.header.biSize = sizeof(BITMAPINFOHEADER);
-                info.header.biWidth = headers.width;
-                info.header.biHeight = headers.height;
-                info.header.biPlanes = 1;
-                info.header.biBitCount = headers.bitCount;
-                info.header.biCompression = BI_RGB;
-                info.header.biSizeImage = headers.imageSize;
-                captured = ::GetDIBits(display, bitmap, 0, static_cast<UINT>(headers.height), pixels.data(),
-                                       reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == headers.height;
-            }
-        }
     }
-    if (memoryDc)
-        ::DeleteDC(memoryDc);
-    if (bitmap)
-        ::DeleteObject(bitmap);
-    ::DeleteDC(display);
-    return captured;
+
+    BITMAP description{};
+    if (!bitmap.GetBitmap(&description) || description.bmWidth <= 0 || description.bmHeight <= 0 ||
+        description.bmWidth > kMaxBitmapSide || description.bmHeight > kMaxBitmapSide)
+        return false;
+    headers = MakeBitmapHeaders(description.bmWidth, description.bmHeight, FileBitCount(description.bmBitsPixel));
+    try {
+        pixels.assign(headers.imageSize, 0);
+    } catch (...) {
+        pixels.clear();
+    }
+    if (pixels.empty())
+        return false;
+    // Room for colour masks the platform may add after the header.
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[256];
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = headers.width;
+    info.header.biHeight = headers.height;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = headers.bitCount;
+    info.header.biCompression = BI_RGB;
+    info.header.biSizeImage = headers.imageSize;
+    return ::GetDIBits(display, bitmap, 0, static_cast<UINT>(headers.height), pixels.data(),
+                       reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS) == headers.height;
 }
 
 // Whether the file at `path` is one the platform's loader may be handed.
@@ -169,13 +166,11 @@ bool LoadMirrored(const std::string& path, CBitmap& bitmap)
     bitmap.DeleteObject();
     if (path.empty() || !IsLoadableSnapshot(path))
         return false;
-    HANDLE loaded = ::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                                 LR_CREATEDIBSECTION | LR_DEFAULTSIZE | LR_LOADFROMFILE);
-    if (!loaded)
+    CBitmap loaded;
+    if (!loaded.Attach(::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                    LR_CREATEDIBSECTION | LR_DEFAULTSIZE | LR_LOADFROMFILE)))
         return false;
-    HBITMAP mirrored = MirrorBitmap(static_cast<HBITMAP>(loaded), false);
-    ::DeleteObject(loaded);
-    return mirrored && bitmap.Attach(mirrored);
+    return bitmap.Attach(MirrorBitmap(loaded, false));
 }
 
 HBITMAP MirrorBitmap(HBITMAP source, bool horizontal)
@@ -187,41 +182,34 @@ HBITMAP MirrorBitmap(HBITMAP source, bool horizontal)
     const int32_t width = description.bmWidth;
     const int32_t height = description.bmHeight;
 
-    HDC screen = ::GetDC(nullptr);
-    if (!screen)
-        return nullptr;
-    HDC sourceDc = ::CreateCompatibleDC(screen);
-    HDC targetDc = ::CreateCompatibleDC(screen);
-    HBITMAP mirrored = ::CreateCompatibleBitmap(screen, width, height);
-    ::ReleaseDC(nullptr, screen);
-
-    if (sourceDc && targetDc && mirrored) {
-        HGDIOBJ previousSource = ::SelectObject(sourceDc, source);
-        HGDIOBJ previousTarget = ::SelectObject(targetDc, mirrored);
-        bool copied = false;
-        if (previousSource && previousTarget) {
-            copied = horizontal ? ::StretchBlt(targetDc, 0, 0, width, height, sourceDc, width - 1, 0, -width,
-                                               height, SRCCOPY)
-                                : ::StretchBlt(targetDc, 0, 0, width, height, sourceDc, 0, height - 1, width,
-                                               -height, SRCCOPY);
-        }
-        if (previousSource)
-            ::SelectObject(sourceDc, previousSource);
-        if (previousTarget)
-            ::SelectObject(targetDc, previousTarget);
-        if (!copied) {
-            ::DeleteObject(mirrored);
-            mirrored = nullptr;
-        }
-    } else if (mirrored) {
-        ::DeleteObject(mirrored);
-        mirrored = nullptr;
+    CDC sourceDc, targetDc;
+    CBitmap mirrored;
+    {
+        CClientDC screen(nullptr);
+        if (!screen)
+            return nullptr;
+        sourceDc.CreateCompatibleDC(screen);
+        targetDc.CreateCompatibleDC(screen);
+        mirrored.CreateCompatibleBitmap(screen, width, height);
     }
-    if (sourceDc)
-        ::DeleteDC(sourceDc);
-    if (targetDc)
-        ::DeleteDC(targetDc);
-    return mirrored;
+    if (!sourceDc || !targetDc || mirrored.IsEmpty())
+        return nullptr;
+
+    {
+        // Both bitmaps leave the contexts before the contexts go and before the mirror is
+        // handed out, even when the copy fails.
+        const CSelectedObject selectedSource(sourceDc, source);
+        const CSelectedObject selectedTarget(targetDc, mirrored);
+        if (!selectedSource.IsSelected() || !selectedTarget.IsSelected())
+            return nullptr;
+        const BOOL copied = horizontal ? ::StretchBlt(targetDc, 0, 0, width, height, sourceDc, width - 1, 0, -width,
+                                                      height, SRCCOPY)
+                                       : ::StretchBlt(targetDc, 0, 0, width, height, sourceDc, 0, height - 1, width,
+                                                      -height, SRCCOPY);
+        if (!copied)
+            return nullptr;
+    }
+    return static_cast<HBITMAP>(mirrored.Detach());
 }
 
 bool RemoveSnapshot(const std::string& path)

@@ -19,10 +19,14 @@ bool PictureHolder::CreateFromBitmap(CBitmap* bitmap, CPalette* palette, bool tr
     ReleasePicture();
     if (!bitmapHandle)
         return false;
+    // Handles handed over are these owners' until the picture takes them; should no picture
+    // be made, they go with the owners.
+    CBitmap givenBitmap;
+    CPalette givenPalette;
     if (transferOwnership) {
-        bitmap->Detach();
+        givenBitmap.Attach(bitmap->Detach());
         if (palette)
-            palette->Detach();
+            givenPalette.Attach(palette->Detach());
     }
 
     PICTDESC description{};
@@ -35,16 +39,12 @@ bool PictureHolder::CreateFromBitmap(CBitmap* bitmap, CPalette* palette, bool tr
     const HRESULT result =
         ::OleCreatePictureIndirect(&description, IID_IPicture, transferOwnership ? TRUE : FALSE, &created);
     if (FAILED(result) || !created) {
-        // The handles were given up for the picture to own; with no picture they would leak.
-        if (transferOwnership) {
-            ::DeleteObject(bitmapHandle);
-            if (paletteHandle)
-                ::DeleteObject(paletteHandle);
-        }
         if (created)
             static_cast<IPicture*>(created)->Release();
         return false;
     }
+    givenBitmap.Detach();
+    givenPalette.Detach();
     picture = static_cast<IPicture*>(created);
     return true;
 }

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "GdiTestSupport.h"
+#include "framework/CDC.h"
+#include "framework/CSelectedObject.h"
 #include "imaging/BitmapFile.h"
 #include "imaging/DesktopSnapshot.h"
 #include "imaging/PictureHolder.h"
@@ -166,6 +168,32 @@ TEST(DesktopSnapshot, MirrorTwiceRestoresThePictureInBothDirections)
     EXPECT_EQ(original, ReadBitmap(source)) << "the source is left as it was";
     ::DeleteObject(source);
     EXPECT_EQ(nullptr, DesktopSnapshot::MirrorBitmap(nullptr, false));
+}
+
+TEST(DesktopSnapshot, EveryPathGivesItsGraphicsObjectsBack)
+{
+    const std::string path = TestFile("snapshot-objects.bmp");
+    const auto everyPath = [&] {
+        ASSERT_TRUE(DesktopSnapshot::CaptureToFile(path));
+        CBitmap bitmap;
+        ASSERT_TRUE(DesktopSnapshot::LoadMirrored(path, bitmap));
+        ::DeleteObject(DesktopSnapshot::MirrorBitmap(bitmap, true));
+        {
+            // A bitmap selected into another context cannot be selected for the copy.
+            CDC other;
+            ASSERT_TRUE(other.CreateCompatibleDC(nullptr));
+            const CSelectedObject held(other, bitmap);
+            ASSERT_TRUE(held.IsSelected());
+            EXPECT_EQ(nullptr, DesktopSnapshot::MirrorBitmap(bitmap, false));
+        }
+        HANDLE holder = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_FALSE(DesktopSnapshot::CaptureToFile(path)) << "captured, but the file is held";
+        ::CloseHandle(holder);
+        WriteWholeFile(path, ValidSnapshotBytes(8, 8));
+        EXPECT_TRUE(DesktopSnapshot::LoadMirrored(path, bitmap));
+        DesktopSnapshot::RemoveSnapshot(path);
+    };
+    EXPECT_TRUE(GivesItsGdiObjectsBack(everyPath));
 }
 
 TEST(DesktopSnapshot, SnapshotPathLeavesNoTemporaryFileBehind)
