@@ -28,7 +28,6 @@ INT_PTR CDialog::DoModal()
 {
     if (m_hWnd)
         return -1;
-    passedBack = nullptr;
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId), DefaultOwner(),
                            DialogProcedure, reinterpret_cast<LPARAM>(this));
 }
@@ -130,8 +129,7 @@ std::intptr_t CDialog::HandleCancel(std::uintptr_t, std::intptr_t)
 
 LRESULT CDialog::DefWindowProcedure(UINT, WPARAM, LPARAM)
 {
-    if (passedBack)
-        *passedBack = true;
+    passedBack = true;
     return 0;
 }
 
@@ -152,13 +150,15 @@ INT_PTR CALLBACK CDialog::DialogProcedure(HWND window, UINT message, WPARAM wPar
 
 INT_PTR CDialog::DialogMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    bool passed = false;
-    bool* const outer = passedBack;
-    passedBack = &passed;
+    const bool outerPassedBack = passedBack;
+    passedBack = false;
     const LRESULT result = HandleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY)
-        return FALSE;  // the object has let go of the window and may be gone
-    passedBack = outer;
+    // Once the object has let go of the window (WM_NCDESTROY, here or in a message this one
+    // sent) it may be gone: nothing of it is touched, and the window needs no answer.
+    if (CWnd::FromHandle(window) != this)
+        return FALSE;
+    const bool passed = passedBack;
+    passedBack = outerPassedBack;
     if (passed)
         return FALSE;
 

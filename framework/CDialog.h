@@ -61,7 +61,8 @@ private:
 
     UINT templateId;
     CWnd* parent;
-    // Set by DefWindowProcedure while a message is being handled: the message goes back to
-    // the dialog manager's default processing.
-    bool* passedBack = nullptr;
+    // Set by DefWindowProcedure: the message being handled goes back to the dialog manager's
+    // default processing. Each message keeps the flag of the one it interrupts in its own
+    // frame; the object holds no pointer into any frame.
+    bool passedBack = false;
 };

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -447,6 +449,74 @@ TEST(CDialog, ExceptionInAHandlerStaysInsideTheDialog)
     })});
     EXPECT_EQ(IDCANCEL, dialog.DoModal());
     EXPECT_TRUE(shown);
+}
+
+namespace {
+
+constexpr UINT kDestroyNow = WM_APP + 7;
+
+// Runs Default() on `dialog` with the stack below the caller, where the frames of the
+// messages it sent before lay, filled with zeros; whether it wrote anywhere there.
+__attribute__((noinline)) bool DefaultWritesIntoEndedFrames(CDialog& dialog)
+{
+    volatile unsigned char below[256 * 1024];
+    for (auto& byte : below)
+        byte = 0;
+    dialog.Default();
+    for (auto& byte : below)
+        if (byte != 0)
+            return true;
+    return false;
+}
+
+// Destroys its window inside a handler and then asks for default processing; ends its own
+// life in its last hook and leaves its storage poisoned, so any later write to it shows.
+class SelfDestroyingDialog : public CDialog {
+public:
+    struct Record {
+        bool destroyed = false;
+        bool wroteIntoEndedFrames = false;
+    };
+    explicit SelfDestroyingDialog(Record& record) : CDialog(IDD_CONFIG), record(record) {}
+
+protected:
+    void PostNcDestroy() override
+    {
+        void* storage = this;
+        this->~SelfDestroyingDialog();
+        std::memset(storage, 0xA5, sizeof(SelfDestroyingDialog));
+    }
+
+private:
+    std::intptr_t OnDestroyNow(std::uintptr_t, std::intptr_t)
+    {
+        record.destroyed = ::DestroyWindow(m_hWnd);  // WM_NCDESTROY comes and goes in here
+        record.wroteIntoEndedFrames = DefaultWritesIntoEndedFrames(*this);
+        return 0;
+    }
+
+    Record& record;
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(SelfDestroyingDialog, CDialog)
+    ON_MESSAGE(kDestroyNow, OnDestroyNow)
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(CDialog, NothingOfAMessageOutlivesItsFrameOrTheDialog)
+{
+    DrainQueue();
+    alignas(SelfDestroyingDialog) unsigned char storage[sizeof(SelfDestroyingDialog)];
+    SelfDestroyingDialog::Record record;
+    auto* dialog = new (storage) SelfDestroyingDialog(record);
+    DialogScript script({OnShown(TextDialogWindow, [](HWND window) { PostMessageA(window, kDestroyNow, 0, 0); })});
+    dialog->DoModal();
+    ASSERT_TRUE(record.destroyed);
+    EXPECT_FALSE(record.wroteIntoEndedFrames) << "the frame of WM_NCDESTROY is still marked for default processing";
+    for (size_t i = 0; i < sizeof storage; ++i)
+        ASSERT_EQ(0xA5, storage[i]) << "byte " << i << " written after the dialog ended";
 }
 
 TEST(CDialog, MissingTemplateGivesMinusOne)
