@@ -39,6 +39,21 @@ BITMAPINFO TopDownInfo(int width, int height)
     return info;
 }
 
+// Covers `width` x `height` of `dc` with the whole of `bitmap`, stretched when the sizes differ.
+void DrawBitmap(HDC dc, HBITMAP bitmap, int width, int height)
+{
+    BITMAP size{};
+    GetObjectA(bitmap, sizeof size, &size);
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    // A plain copy at the same size: the known picture is checked pixel for pixel.
+    if (size.bmWidth != width || size.bmHeight != height)
+        SetStretchBltMode(dc, HALFTONE);
+    StretchBlt(dc, 0, 0, width, height, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
 LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PAINT) {
@@ -52,11 +67,7 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
         HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (section && bits) {
             FillPicture(static_cast<uint32_t*>(bits), width, height);
-            HDC memory = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(memory, section);
-            BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, old);
-            DeleteDC(memory);
+            DrawBitmap(dc, section, width, height);
         }
         if (section)
             DeleteObject(section);
@@ -78,15 +89,8 @@ LRESULT CALLBACK WallpaperProcedure(HWND window, UINT message, WPARAM wParam, LP
         HDC dc = BeginPaint(window, &paint);
         RECT client;
         GetClientRect(window, &client);
-        HBITMAP wallpaper = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        BITMAP size{};
-        GetObjectA(wallpaper, sizeof size, &size);
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, wallpaper);
-        SetStretchBltMode(dc, HALFTONE);
-        StretchBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
+        DrawBitmap(dc, reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA)), client.right,
+                   client.bottom);
         EndPaint(window, &paint);
         return 0;
     }

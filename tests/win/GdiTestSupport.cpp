@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-// One home for the count: the reliability tests' own, built into this program too.
-#include "tests/reliability/GdiObjectCount.cpp"
+#include "tests/reliability/GdiObjectCount.h"
 
 uint32_t PatternPixel(int32_t x, int32_t y)
 {
