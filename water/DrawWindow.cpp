@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "framework/CClientDC.h"
+#include "framework/CDC.h"
+#include "framework/CSelectedObject.h"
 #include "host/SaverApp.h"
 #include "imaging/DesktopSnapshot.h"
 #include "imaging/PictureHolder.h"
@@ -52,7 +55,7 @@ bool DrawWindow::PrepareAndCreate(DWORD extendedStyle, DWORD style, const RECT& 
 
     // Everything is prepared before the window exists, so that the snapshot shows the
     // desktop without it.
-    HDC screen = GetDC(nullptr);
+    CClientDC screen(nullptr);
     screenWidth = GetDeviceCaps(screen, HORZRES);
     screenHeight = GetDeviceCaps(screen, VERTRES);
     bool created = false;
@@ -71,7 +74,6 @@ bool DrawWindow::PrepareAndCreate(DWORD extendedStyle, DWORD style, const RECT& 
 
         created = CWnd::Create(extendedStyle, kWindowClassName, "", style, rect, parent, 0);
     }
-    ReleaseDC(nullptr, screen);
     return created;
 }
 
@@ -96,9 +98,7 @@ void DrawWindow::AnimationTick(UINT_PTR timerId)
 {
     RunTick(water, tick, timerId, screenWidth, screenHeight, PixelsFor(sourceSurface, water),
             PixelsFor(outputSurface, water), RowOrder::BottomUp, [this] {
-                HDC dc = GetDC(m_hWnd);
-                outputSurface.Draw(dc, 0, 0, false);
-                ReleaseDC(m_hWnd, dc);
+                outputSurface.Draw(CClientDC(m_hWnd), 0, 0, false);
             });
 }
 
@@ -109,9 +109,7 @@ std::intptr_t DrawWindow::OnPaint(std::uintptr_t, std::intptr_t)
     if (previewMode) {
         RECT client;
         GetClientRect(m_hWnd, &client);
-        HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
-        FillRect(dc, &client, black);
-        DeleteObject(black);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         PaintPreviewTiles();
     }
     EndPaint(m_hWnd, &paint);
@@ -120,17 +118,18 @@ std::intptr_t DrawWindow::OnPaint(std::uintptr_t, std::intptr_t)
 
 void DrawWindow::PaintPreviewTiles()
 {
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PREVIEW));
-    if (!bitmap)
+    CBitmap bitmap;
+    if (!bitmap.Attach(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PREVIEW))))
         return;
     BITMAP description{};
-    GetObjectA(bitmap, sizeof description, &description);
+    GetObjectA(bitmap.GetSafeHandle(), sizeof description, &description);
     const int64_t width = description.bmWidth;
     const int64_t height = description.bmHeight;
 
-    HDC dc = GetDC(m_hWnd);
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
+    CClientDC dc(m_hWnd);
+    CDC memory;
+    memory.CreateCompatibleDC(dc);
+    CSelectedObject selected(memory, bitmap.GetSafeHandle());
     RECT clip{};
     GetClipBox(dc, &clip);
     if (width > 0 && height > 0) {
@@ -145,10 +144,6 @@ void DrawWindow::PaintPreviewTiles()
             }
         }
     }
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    ReleaseDC(m_hWnd, dc);
 }
 
 void DrawWindow::PostNcDestroy()
