@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <initializer_list>
 
 namespace {
@@ -13,9 +14,13 @@ int pipeEnds[2] = {-1, -1};
 
 void OnQuitSignal(int)
 {
+    // The interrupted code may be about to read errno (a poll that saw EINTR); a full pipe
+    // would have the write leave EAGAIN there.
+    const int interruptedErrno = errno;
     raised = 1;
     if (pipeEnds[1] >= 0)
         (void)!write(pipeEnds[1], "q", 1);
+    errno = interruptedErrno;
 }
 
 } // namespace
