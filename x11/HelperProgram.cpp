@@ -32,18 +32,18 @@ bool IsExecutableFile(const std::string& path)
 }
 
 // Waits for the child to end, up to `waitMs` and, when `untilQuit`, until a quit signal; true
-// when it ended, with its wait status.
-bool Reap(pid_t child, int waitMs, bool untilQuit, int& status)
+// when it ended. The child is left unreaped, so that its process id (its group's id) is not
+// given to another process while the group may still be signalled.
+bool AwaitExit(pid_t child, int waitMs, bool untilQuit)
 {
     const int64_t end = MonotonicMs() + waitMs;
     for (;;) {
-        const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child)
+        siginfo_t info{};
+        const int waited = waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT);
+        if (waited == 0 && info.si_pid == child)
             return true;
-        if (done < 0 && errno != EINTR) {
-            status = -1;  // not ours to wait for: no success to report
-            return true;
-        }
+        if (waited < 0 && errno != EINTR)
+            return true;  // not ours to wait for: Reap tells
         if (MonotonicMs() >= end || (untilQuit && QuitSignals::Raised()))
             return false;
         // The pipe wakes the wait at once when a quit signal comes; once it has, only time counts.
@@ -52,14 +52,15 @@ bool Reap(pid_t child, int waitMs, bool untilQuit, int& status)
     }
 }
 
-void Stop(pid_t child)
+// The child's wait status once it has ended; -1 when it cannot be had.
+int Reap(pid_t child)
 {
     int status = 0;
-    kill(child, SIGTERM);
-    if (!Reap(child, 1000, false, status)) {
-        kill(child, SIGKILL);
-        while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-        }
+    for (;;) {
+        if (waitpid(child, &status, 0) == child)
+            return status;
+        if (errno != EINTR)
+            return -1;
     }
 }
 
@@ -104,7 +105,9 @@ HelperProgram::Outcome HelperProgram::Run(const std::vector<std::string>& argume
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    // In a process group of its own, so that whatever it starts ends with it.
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
     pid_t child = -1;
     const int failure = posix_spawn(&child, argv[0], nullptr, &attributes, argv.data(), environ);
     posix_spawnattr_destroy(&attributes);
@@ -112,13 +115,28 @@ HelperProgram::Outcome HelperProgram::Run(const std::vector<std::string>& argume
         detail = std::string("cannot start it: ") + std::strerror(failure);
         return Outcome::Failed;
     }
+    // The child does it too; here as well, so that the group exists before anything signals
+    // it (a child that has run its program already refuses, harmlessly).
+    setpgid(child, child);
+    const pid_t group = child;
 
-    int status = 0;
-    if (!Reap(child, timeoutMs, true, status)) {
-        const bool quit = QuitSignals::Raised();
-        Stop(child);
+    const bool ended = AwaitExit(child, timeoutMs, true);
+    const bool quit = !ended && QuitSignals::Raised();
+    if (!ended) {
+        kill(-group, SIGTERM);
+        AwaitExit(child, 1000, false);
+    }
+    // What is left of the group (the helper after its grace, programs it started and left
+    // behind) goes now, while the unreaped helper keeps the group's id from being reused.
+    kill(-group, SIGKILL);
+    const int status = Reap(child);
+    if (!ended) {
         detail = quit ? "stopped" : "it took longer than " + std::to_string(timeoutMs / 1000) + " s";
         return quit ? Outcome::Quit : Outcome::TimedOut;
+    }
+    if (status == -1) {
+        detail = "its end could not be learnt";
+        return Outcome::Failed;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return Outcome::Succeeded;
