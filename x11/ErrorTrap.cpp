@@ -2,32 +2,9 @@
 
 #include <unistd.h>
 
-#include <cstdio>
+#include <utility>
 
 namespace {
-
-// Xlib calls the handler with nothing but the display and the event, so the record is global;
-// the saver has one display and one thread.
-struct ErrorRecord {
-    int code = 0;
-    int request = 0;
-    std::string text;
-};
-
-ErrorRecord firstError;
-
-int RecordError(Display* display, XErrorEvent* event)
-{
-    if (firstError.code == 0) {
-        char text[160] = "";
-        XGetErrorText(display, event->error_code, text, sizeof text);
-        firstError.code = event->error_code;
-        firstError.request = event->request_code;
-        firstError.text = std::string(text) + " (request " + std::to_string(event->request_code) + "." +
-                          std::to_string(event->minor_code) + ")";
-    }
-    return 0;
-}
 
 int ConnectionLost(Display*)
 {
@@ -38,6 +15,20 @@ int ConnectionLost(Display*)
 
 } // namespace
 
+ErrorTrap::Record ErrorTrap::first;
+
+int ErrorTrap::RecordError(Display* display, XErrorEvent* event)
+{
+    if (first.code == 0) {
+        char text[160] = "";
+        XGetErrorText(display, event->error_code, text, sizeof text);
+        first.code = event->error_code;
+        first.text = std::string(text) + " (request " + std::to_string(event->request_code) + "." +
+                     std::to_string(event->minor_code) + ")";
+    }
+    return 0;
+}
+
 void ErrorTrap::Install()
 {
     XSetErrorHandler(RecordError);
@@ -47,29 +38,29 @@ void ErrorTrap::Install()
 ErrorTrap::ErrorTrap(Display* display) : display(display)
 {
     XSync(display, False);
-    firstError = ErrorRecord{};
+    setAside = std::exchange(first, Record{});
+}
+
+ErrorTrap::~ErrorTrap()
+{
+    first = std::move(setAside);
 }
 
 bool ErrorTrap::Failed(std::string* what)
 {
     XSync(display, False);
-    if (firstError.code == 0)
+    if (first.code == 0)
         return false;
     if (what)
-        *what = firstError.text;
+        *what = first.text;
     return true;
-}
-
-int ErrorTrap::FirstErrorCode() const
-{
-    return firstError.code;
 }
 
 int ErrorTrap::TakeStrayError(std::string* what)
 {
-    const int code = firstError.code;
+    const int code = first.code;
     if (code != 0 && what)
-        *what = firstError.text;
-    firstError = ErrorRecord{};
+        *what = first.text;
+    first = Record{};
     return code;
 }

@@ -2,13 +2,14 @@
 # Command lines, environment values, windows and displays the saver cannot use: each ends at
 # once with one line on stderr and the documented status (2 for what the user gave, 1 for a
 # display that fails), never with a crash, and leaves no window or shared memory behind.
-#   HostileE2E.sh VELLUMAR TEST_HELPER WORK_DIR
+#   HostileE2E.sh VELLUMAR TEST_HELPER WORK_DIR FAULT_PRELOAD
 set -uo pipefail
 
 VELLUMAR=$1
 HELPER=$2
 mkdir -p "$3"
 WORK=$(cd "$3" && pwd)
+FAULTS=$4
 source "$(dirname "$0")/X11TestLib.sh"
 trap cleanup EXIT
 export HOME=$WORK/home
@@ -88,6 +89,22 @@ wait_exit "$saver" 10 || fail "the saver went on with a window of 16385 x 10"
 grep -q "the window is now 16385 x 10, beyond what the water covers; ending" "$WORK/err" || fail "$(cat "$WORK/err")"
 [ "$(wc -l <"$WORK/err")" = 1 ] || fail "a window grown too large: $(cat "$WORK/err")"
 note "a window grown beyond 16384 pixels ends the saver with one line and status 1"
+
+# An X error that came just before the image for a new size is made is not forgotten.
+"$HELPER" window 200x100+0+0 >"$WORK/stray.out" &
+started $!
+wait_line "$WORK/stray.out" '^0x' 10 || fail "no window for the stray error"
+LD_PRELOAD="$FAULTS" VELLUMAR_FAULT=stray-error "$VELLUMAR" --window-id "$(head -n1 "$WORK/stray.out")" --ticks 1 \
+  >"$WORK/out" 2>"$WORK/err" &
+saver=$!
+started $saver
+wait_line "$WORK/out" "^vellumar: replayed" 20 || fail "the saver did not start on the window for the stray error"
+xdotool windowsize "$(head -n1 "$WORK/stray.out")" 150 90
+wait_exit "$saver" 10 || fail "an X error before a new size's image was lost: $(cat "$WORK/out")"
+[ "$EXIT_STATUS" = 1 ] || fail "an X error before a new size's image: status $EXIT_STATUS"
+grep -q "X error: BadWindow" "$WORK/err" || fail "an X error before a new size's image: $(cat "$WORK/err")"
+[ "$(wc -l <"$WORK/err")" = 1 ] || fail "an X error before a new size's image: $(cat "$WORK/err")"
+note "an X error just before a new size's image ends the saver with one line and status 1"
 cleanup
 STARTED_PIDS=()
 XVFB_PIDS=()
