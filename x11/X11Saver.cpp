@@ -24,6 +24,9 @@ constexpr int kEnded = 0;
 constexpr int kDisplayFailed = 1;
 constexpr int kCannotDraw = 2;
 constexpr int kContinue = -1;
+// How long the server may take to show a window of ours; a window that never appears (one the
+// server could not make) must not keep the saver waiting for ever.
+constexpr int kWindowAppearsMs = 5000;
 
 int64_t MonotonicNs()
 {
@@ -142,12 +145,36 @@ int X11Saver::PrepareStandalone()
     XClassHint hint{const_cast<char*>("vellumar"), const_cast<char*>("Vellumar")};
     XSetClassHint(display, target, &hint);
     XMapRaised(display, target);
-    XEvent event;
-    do
-        XWindowEvent(display, target, StructureNotifyMask, &event);
-    while (event.type != MapNotify);
+    switch (AwaitMapped()) {
+    case Awaited::Came:
+        break;
+    case Awaited::Quit:
+        return kEnded;
+    case Awaited::TimedOut:
+        return Report(kDisplayFailed, "the window did not appear within " + std::to_string(kWindowAppearsMs / 1000) +
+                                          " s");
+    }
     GrabInput();
     return kContinue;
+}
+
+X11Saver::Awaited X11Saver::AwaitMapped()
+{
+    const int64_t end = MonotonicNs() + int64_t{kWindowAppearsMs} * 1000000;
+    for (;;) {
+        // Other events stay queued for the main loop.
+        XEvent event;
+        if (XCheckTypedWindowEvent(display, target, MapNotify, &event))
+            return Awaited::Came;
+        if (QuitSignals::Raised())
+            return Awaited::Quit;
+        const int64_t left = end - MonotonicNs();
+        if (left <= 0)
+            return Awaited::TimedOut;
+        pollfd watched[2] = {{ConnectionNumber(display), POLLIN, 0}, {QuitSignals::WakeDescriptor(), POLLIN, 0}};
+        poll(watched, 2, static_cast<int>((left + 999999) / 1000000));
+        XPending(display);  // reads what came
+    }
 }
 
 void X11Saver::GrabInput()

@@ -25,7 +25,10 @@ public:
     int Run();
 
 private:
+    enum class Awaited { Came, TimedOut, Quit };
+
     int PrepareStandalone();
+    Awaited AwaitMapped();
     int PrepareRoot();
     int PrepareWindow();
     int CheckTarget(Visual* targetVisual, int targetDepth, int width, int height);

@@ -1,5 +1,7 @@
 // Faults the X server does not make on demand, for the saver's tests: loaded with LD_PRELOAD,
 // it stands in for a few Xlib calls as VELLUMAR_FAULT says.
+//   unmapped-window   XMapRaised does nothing: the saver's own window never appears, as when
+//                     the server could not make it
 //   stray-error       XShmDetach (dropping the image for a new size) also sends a request
 //                     that fails, so an X error arrives outside any trap just before the next
 //                     image is made
@@ -25,6 +27,13 @@ Function Real(const char* name)
 }
 
 } // namespace
+
+extern "C" int XMapRaised(Display* display, Window window)
+{
+    if (FaultIs("unmapped-window"))
+        return 1;
+    return Real<int (*)(Display*, Window)>("XMapRaised")(display, window);
+}
 
 extern "C" Bool XShmDetach(Display* display, XShmSegmentInfo* segment)
 {

@@ -21,7 +21,7 @@ refused() {
   local status=$1 words=$2
   shift 2
   local got=0
-  timeout 10 "$@" >"$WORK/out" 2>"$WORK/err" </dev/null || got=$?
+  timeout -k 2 10 "$@" >"$WORK/out" 2>"$WORK/err" </dev/null || got=$?
   [ "$got" = "$status" ] || fail "'$*' ended with status $got, not $status: $(head -c 300 "$WORK/err")"
   [ "$(wc -l <"$WORK/err")" = 1 ] || fail "'$*' wrote $(wc -l <"$WORK/err") lines on stderr: $(head -c 300 "$WORK/err")"
   [ ! -s "$WORK/out" ] || fail "'$*' wrote on stdout: $(head -c 300 "$WORK/out")"
@@ -90,6 +90,9 @@ grep -q "the window is now 16385 x 10, beyond what the water covers; ending" "$W
 [ "$(wc -l <"$WORK/err")" = 1 ] || fail "a window grown too large: $(cat "$WORK/err")"
 note "a window grown beyond 16384 pixels ends the saver with one line and status 1"
 
+# Its own window never appears (as when the server could not make it): the wait for it ends.
+refused 1 "the window did not appear within 5 s" env LD_PRELOAD="$FAULTS" VELLUMAR_FAULT=unmapped-window "$VELLUMAR"
+note "a window that never appears: status 1 after the bounded wait"
 # An X error that came just before the image for a new size is made is not forgotten.
 "$HELPER" window 200x100+0+0 >"$WORK/stray.out" &
 started $!
