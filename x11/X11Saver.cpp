@@ -85,11 +85,29 @@ int X11Saver::Run()
         return status;
     if (!StartOn(picture))
         return kDisplayFailed;
+    // Only a window of another program changes size, and only the root is given back: elsewhere
+    // the animation's own copy is the only one needed.
+    if (options.target == SaverTarget::Standalone)
+        picture = PixelPicture{};
     if (options.replay)
         Replay();
     else
         schedule.emplace(TickSchedule::SaverTimers(), MonotonicNs());
-    return Loop();
+    status = Loop();
+    if (options.target == SaverTarget::Root)
+        GiveBackRoot();
+    return status;
+}
+
+void X11Saver::GiveBackRoot()
+{
+    // The desktop as it was photographed, at the root's present size.
+    const int width = animation.Width(), height = animation.Height();
+    if (!image || width < 1 || height < 1)
+        return;
+    const PixelPicture scaled =
+        width == picture.width && height == picture.height ? PixelPicture{} : ScalePicture(picture, width, height);
+    image->Show(target, gc, (scaled.pixels.empty() ? picture : scaled).pixels.data());
 }
 
 int X11Saver::CheckTarget(Visual* targetVisual, int targetDepth, int width, int height)
@@ -332,8 +350,8 @@ void X11Saver::Resize(int width, int height)
     }
     // The animation starts over at the new size, on the first picture scaled to it.
     const PixelPicture scaled =
-        width == picture.width && height == picture.height ? picture : ScalePicture(picture, width, height);
-    if (!StartOn(scaled)) {
+        width == picture.width && height == picture.height ? PixelPicture{} : ScalePicture(picture, width, height);
+    if (!StartOn(scaled.pixels.empty() ? picture : scaled)) {
         ending = true;  // StartOn said why
         endStatus = kDisplayFailed;
         return;

@@ -35,6 +35,7 @@ private:
     void GrabInput();
     bool StartOn(const PixelPicture& start);
     void Present();
+    void GiveBackRoot();
     void Replay();
     int Loop();
     void HandleEvent(const XEvent& event);
@@ -52,7 +53,9 @@ private:
     GC gc = nullptr;
     Cursor blankCursor = 0;
     std::unique_ptr<FrameImage> image;
-    PixelPicture picture;  // as taken at the start; scaled when the window's size changes
+    // As taken at the start; scaled when the window's size changes, put back on the root at the
+    // end. Not kept for the saver's own window, where nothing needs it after the start.
+    PixelPicture picture;
     WaterAnimation animation;
     std::optional<TickSchedule> schedule;
     int32_t mouseStartX = -1;

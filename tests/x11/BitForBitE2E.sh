@@ -105,11 +105,14 @@ for SHM in yes no; do
   [ "$EXIT_STATUS" = 0 ] || fail "full screen: status $EXIT_STATUS after a key"
   [ -z "$(segments_of "$SAVER_PID")" ] || fail "full screen: shared memory left after the end"
 
-  # ---- The root window, with an odd tick list.
+  # ---- The root window, with an odd tick list; it is given back as it was.
   start_replay --root --ticks "$ODD_LIST"
   expect_render "$RUN/desktop.png" "" "$ODD_LIST" "--root, ticks $ODD_LIST"
   stop_saver "--root"
-  show_desktop
+  screenshot "$RUN/root-after.png"
+  changed=$(differing_pixels "$RUN/desktop.png" "$RUN/root-after.png")
+  [ "$changed" = 0 ] || fail "--root: after SIGTERM $changed pixels of the root differ from the desktop before"
+  note "--root: after SIGTERM the root shows the desktop as before, pixel for pixel"
 
   # ---- A window of another program, named on the command line and by the daemon's variable.
   "$HELPER" window $HOST_AREA >"$RUN/host.out" &
