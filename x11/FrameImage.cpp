@@ -76,8 +76,11 @@ bool FrameImage::CreateShared(int32_t width, int32_t height)
         return false;
     }
     segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+    // Marked for removal as soon as it is attached here, before anything waits on the server:
+    // the segment then goes away with the last process attached to it, however this one
+    // ends. Linux still lets the server attach a segment so marked while we hold it.
+    shmctl(segment.shmid, IPC_RMID, nullptr);
     if (segment.shmaddr == reinterpret_cast<char*>(-1)) {
-        shmctl(segment.shmid, IPC_RMID, nullptr);
         XDestroyImage(image);
         image = nullptr;
         return false;
@@ -86,9 +89,6 @@ bool FrameImage::CreateShared(int32_t width, int32_t height)
     segment.readOnly = False;
     ErrorTrap trap(display);
     const bool attached = XShmAttach(display, &segment) && !trap.Failed();
-    // Marked for removal at once: the segment goes away with the last process attached to
-    // it, however this one ends.
-    shmctl(segment.shmid, IPC_RMID, nullptr);
     if (!attached) {
         // A server on another machine, or one that refuses this client's memory.
         shmdt(segment.shmaddr);
