@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <utility>
 
-bool WaterAnimation::Start(const PixelPicture& picture, uint32_t* topDownFrame)
+bool WaterAnimation::Start(PixelPicture picture, uint32_t* topDownFrame)
 {
     width = height = 0;
-    source.clear();
+    source = PixelPicture{};
     frame = PixelPicture{};
     topDownOutput = nullptr;
     water.Create(0, 0);
@@ -15,11 +15,10 @@ bool WaterAnimation::Start(const PixelPicture& picture, uint32_t* topDownFrame)
     water.Create(picture.width, picture.height);
     if (water.IsEmpty())
         return false;
-    source = picture.pixels;
     if (topDownFrame) {
         const size_t rowPixels = static_cast<size_t>(picture.width);
         for (int32_t row = 0; row < picture.height; ++row)
-            std::copy_n(&source[static_cast<size_t>(picture.height - 1 - row) * rowPixels], rowPixels,
+            std::copy_n(&picture.pixels[static_cast<size_t>(picture.height - 1 - row) * rowPixels], rowPixels,
                         topDownFrame + static_cast<size_t>(row) * rowPixels);
         topDownOutput = topDownFrame;
     } else {
@@ -28,6 +27,7 @@ bool WaterAnimation::Start(const PixelPicture& picture, uint32_t* topDownFrame)
     state = TickState{};
     width = picture.width;
     height = picture.height;
+    source = std::move(picture);
     return true;
 }
 
@@ -36,7 +36,7 @@ bool WaterAnimation::Tick(uintptr_t timerId)
     if (IsEmpty())
         return false;
     const bool drawnInPlace = topDownOutput != nullptr;
-    RunTick(water, state, timerId, width, height, source.data(), drawnInPlace ? topDownOutput : frame.pixels.data(),
+    RunTick(water, state, timerId, width, height, source.pixels.data(), drawnInPlace ? topDownOutput : frame.pixels.data(),
             drawnInPlace ? RowOrder::TopDown : RowOrder::BottomUp);
     return IsFrameTimer(timerId);
 }

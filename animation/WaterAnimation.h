@@ -17,7 +17,10 @@ public:
     // picture's size) the frames are drawn there, rows top-down, instead of into a buffer of
     // the animation's own. False when the picture is not valid or the water's memory cannot be
     // had; the animation is then empty.
-    bool Start(const PixelPicture& picture, uint32_t* topDownFrame = nullptr);
+    bool Start(PixelPicture picture, uint32_t* topDownFrame = nullptr);
+
+    // The picture it started on.
+    const PixelPicture& Picture() const { return source; }
 
     // One timer tick; true when it made a frame to present (a tick of timer 1).
     bool Tick(uintptr_t timerId);
@@ -40,7 +43,7 @@ public:
 private:
     WaterField water;
     TickState state;
-    std::vector<uint32_t> source;
+    PixelPicture source;
     PixelPicture frame;
     uint32_t* topDownOutput = nullptr;
     int32_t width = 0;

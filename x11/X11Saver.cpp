@@ -83,12 +83,11 @@ int X11Saver::Run()
     }
     if (status != kContinue)
         return status;
-    if (!StartOn(picture))
+    // The animation takes the picture over: it is held once, until a window of another program
+    // changes size (see Resize).
+    if (!StartOn(std::move(picture)))
         return kDisplayFailed;
-    // Only a window of another program changes size, and only the root is given back: elsewhere
-    // the animation's own copy is the only one needed.
-    if (options.target == SaverTarget::Standalone)
-        picture = PixelPicture{};
+    picture = PixelPicture{};
     if (options.replay)
         Replay();
     else
@@ -105,9 +104,10 @@ void X11Saver::GiveBackRoot()
     const int width = animation.Width(), height = animation.Height();
     if (!image || width < 1 || height < 1)
         return;
+    const PixelPicture& first = picture.pixels.empty() ? animation.Picture() : picture;
     const PixelPicture scaled =
-        width == picture.width && height == picture.height ? PixelPicture{} : ScalePicture(picture, width, height);
-    image->Show(target, gc, (scaled.pixels.empty() ? picture : scaled).pixels.data());
+        width == first.width && height == first.height ? PixelPicture{} : ScalePicture(first, width, height);
+    image->Show(target, gc, (scaled.pixels.empty() ? first : scaled).pixels.data());
 }
 
 int X11Saver::CheckTarget(Visual* targetVisual, int targetDepth, int width, int height)
@@ -292,7 +292,7 @@ int X11Saver::PrepareWindow()
     return kContinue;
 }
 
-bool X11Saver::StartOn(const PixelPicture& start)
+bool X11Saver::StartOn(PixelPicture start)
 {
     if (!image)
         image = std::make_unique<FrameImage>(display, visual, depth);
@@ -302,7 +302,7 @@ bool X11Saver::StartOn(const PixelPicture& start)
         return false;
     }
     // Frames drawn straight into the image spare a copy of the whole screen per frame.
-    if (!animation.Start(start, image->DrawableRows())) {
+    if (!animation.Start(std::move(start), image->DrawableRows())) {
         Report(0, "not enough memory for the water at " + std::to_string(start.width) + " x " +
                       std::to_string(start.height));
         return false;
@@ -348,7 +348,10 @@ void X11Saver::Resize(int width, int height)
         endStatus = kDisplayFailed;
         return;
     }
-    // The animation starts over at the new size, on the first picture scaled to it.
+    // The animation starts over at the new size, on the first picture scaled to it: from now on
+    // the saver keeps that picture besides the animation's.
+    if (picture.pixels.empty())
+        picture = animation.Picture();
     const PixelPicture scaled =
         width == picture.width && height == picture.height ? PixelPicture{} : ScalePicture(picture, width, height);
     if (!StartOn(scaled.pixels.empty() ? picture : scaled)) {

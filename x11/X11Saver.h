@@ -33,7 +33,7 @@ private:
     int PrepareWindow();
     int CheckTarget(Visual* targetVisual, int targetDepth, int width, int height);
     void GrabInput();
-    bool StartOn(const PixelPicture& start);
+    bool StartOn(PixelPicture start);
     void Present();
     void GiveBackRoot();
     void Replay();
@@ -53,8 +53,8 @@ private:
     GC gc = nullptr;
     Cursor blankCursor = 0;
     std::unique_ptr<FrameImage> image;
-    // As taken at the start; scaled when the window's size changes, put back on the root at the
-    // end. Not kept for the saver's own window, where nothing needs it after the start.
+    // As taken at the start, until the animation takes it over (its Picture(), put back on the
+    // root at the end); kept again once a window changes size, to scale every new size from it.
     PixelPicture picture;
     WaterAnimation animation;
     std::optional<TickSchedule> schedule;
