@@ -26,6 +26,7 @@ rm -f "$TEMP_DIR"/cTempPicture.bmp "$TEMP_DIR"/~ex*.tmp
 KEYS=(space Escape a Return Alt_L F10 Shift_L 7)
 BUTTONS=(1 3 2)
 MOVES=("1 0" "0 1" "-- -1 0" "0 -1")
+BACK=("-- -1 0" "0 -1" "1 0" "0 1")
 declare -A ENDED=()
 
 # The pointer starts where wine's first mouse event reports it, the screen's centre, and is
@@ -49,14 +50,25 @@ for ((cycle = 1; cycle <= CYCLES; cycle++)); do
   case $((cycle % 4)) in
     1) input="key ${KEYS[$(((cycle / 4) % ${#KEYS[@]}))]}"; xdotool $input ;;
     2) input="click ${BUTTONS[$(((cycle / 4) % ${#BUTTONS[@]}))]}"; xdotool $input ;;
-    3) input="mousemove_relative ${MOVES[$(((cycle / 4) % ${#MOVES[@]}))]}"; xdotool $input ;;
+    3) move=$(((cycle / 4) % ${#MOVES[@]}))
+       input="mousemove_relative ${MOVES[$move]}"; xdotool $input ;;
     0) input="another window activated"
        "$WINE" "$HELPER" activate 1000 >"$WORK/run/activate-$cycle.log" 2>&1 &
        helper=$!
        STARTED_PIDS+=($helper) ;;
   esac
   started=$(date +%s%N)
-  wait_exit "$pid" 5 || fail "cycle $cycle: '$input' did not end the saver within 5 s"
+  # Wine 10 does not always send its event at rest before a move that follows 0.5 s later: the
+  # saver then takes the moved position for its first one, as it should. Any move after that
+  # must end it: the one back.
+  if [[ $input == mousemove_relative* ]] && ! wait_exit "$pid" 2; then
+    note "cycle $cycle: no mouse event at rest came before '$input'; moving back"
+    xdotool mousemove_relative ${BACK[$move]}
+    input="$input, then back"
+    wait_exit "$pid" 5 || fail "cycle $cycle: '$input' did not end the saver within 5 s"
+  elif [[ $input != mousemove_relative* ]]; then
+    wait_exit "$pid" 5 || fail "cycle $cycle: '$input' did not end the saver within 5 s"
+  fi
   elapsed=$((($(date +%s%N) - started) / 1000000))
   [ "$EXIT_STATUS" = 0 ] || fail "cycle $cycle: after '$input' the saver ended with status $EXIT_STATUS"
   if [ "$input" = "another window activated" ]; then
