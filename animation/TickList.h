@@ -10,10 +10,8 @@ constexpr uint32_t kMaxStandardFrames = 1000000;
 
 // Ticks of `frames` frames of 60 ms as the saver's timers deliver them on time: timers 1 and 3
 // at every multiple of 60 ms, timer 2 at every multiple of 170 ms up to the last frame's end,
-// timers due at the same moment in identifier order. The pattern repeats every
-// kStandardCycleFrames frames (1020 ms, a multiple of both periods).
+// timers due at the same moment in identifier order.
 std::vector<uintptr_t> StandardTickSchedule(uint32_t frames);
-constexpr uint32_t kStandardCycleFrames = 17;
 
 // Parses "1,3,2,..." (decimal identifiers that fit the platform's UINT_PTR; no signs, spaces or
 // empty items) or "std:N" (N from 1 to kMaxStandardFrames). On failure `ticks` is empty and
