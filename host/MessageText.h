@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdio>
 #include <string>
 
 // A piece of the user's text fit for a one-line message: quoted, short, no control characters.
@@ -10,4 +11,12 @@ inline std::string QuoteForMessage(const std::string& text)
         if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F)
             ch = '?';
     return "'" + shown + "'";
+}
+
+// A window or other resource id as X tools print it: 0x1a00003.
+inline std::string HexForMessage(unsigned long value)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%lx", value);
+    return text;
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "host/MessageText.h"
 #include "x11/ErrorTrap.h"
 #include "x11/HelperProgram.h"
 #include "x11/ImagePixelFormat.h"
@@ -15,13 +16,6 @@ constexpr const char* kGetImageName = "xscreensaver-getimage";
 // A picture from disk or from a feed can take a while; a helper that hangs must not keep
 // the saver from ever starting.
 constexpr int kGetImageTimeoutMs = 30000;
-
-std::string Hex(unsigned long value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%lx", value);
-    return text;
-}
 
 } // namespace
 
@@ -75,7 +69,7 @@ DesktopPicture::Outcome DesktopPicture::FromXScreenSaver(Display* display, Windo
     XSync(display, False);
     std::string detail;
     const HelperProgram::Outcome ran = HelperProgram::Run(
-        {helper, "--display", DisplayString(display), Hex(window), Hex(pixmap)}, kGetImageTimeoutMs, detail);
+        {helper, "--display", DisplayString(display), HexForMessage(window), HexForMessage(pixmap)}, kGetImageTimeoutMs, detail);
     Outcome outcome = Outcome::Failed;
     if (ran == HelperProgram::Outcome::Quit) {
         outcome = Outcome::Quit;

@@ -4,13 +4,13 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <initializer_list>
 #include <cstring>
 
+#include "animation/MonotonicClock.h"
 #include "x11/QuitSignals.h"
 
 extern char** environ;
@@ -18,13 +18,6 @@ extern char** environ;
 namespace {
 
 const char* const kHelperFolders[] = {"/usr/libexec/xscreensaver", "/usr/lib/xscreensaver"};
-
-int64_t MonotonicMs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1000000;
-}
 
 bool IsExecutableFile(const std::string& path)
 {
@@ -36,7 +29,7 @@ bool IsExecutableFile(const std::string& path)
 // given to another process while the group may still be signalled.
 bool AwaitExit(pid_t child, int waitMs, bool untilQuit)
 {
-    const int64_t end = MonotonicMs() + waitMs;
+    const int64_t end = MonotonicNs() + int64_t{waitMs} * 1000000;
     for (;;) {
         siginfo_t info{};
         const int waited = waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOHANG | WNOWAIT);
@@ -44,7 +37,7 @@ bool AwaitExit(pid_t child, int waitMs, bool untilQuit)
             return true;
         if (waited < 0 && errno != EINTR)
             return true;  // not ours to wait for: Reap tells
-        if (MonotonicMs() >= end || (untilQuit && QuitSignals::Raised()))
+        if (MonotonicNs() >= end || (untilQuit && QuitSignals::Raised()))
             return false;
         // The pipe wakes the wait at once when a quit signal comes; once it has, only time counts.
         pollfd wake{untilQuit ? QuitSignals::WakeDescriptor() : -1, POLLIN, 0};

@@ -1,6 +1,7 @@
 #include "x11/SaverOptions.h"
 
 #include "host/MessageText.h"
+#include "animation/CommandLineOptions.h"
 #include "animation/TickList.h"
 
 namespace {
@@ -17,23 +18,6 @@ int DigitValue(char ch, int base)
     else if (ch >= 'A' && ch <= 'F')
         value = ch - 'A' + 10;
     return value < base ? value : -1;
-}
-
-// "-name" and "--name" are the same option; returns the name without dashes, or empty for
-// an argument that is not an option.
-std::string OptionName(const std::string& arg)
-{
-    size_t dashes = 0;
-    while (dashes < arg.size() && dashes < 2 && arg[dashes] == '-')
-        ++dashes;
-    if (dashes == 0 || dashes == arg.size())
-        return {};
-    return arg.substr(dashes, arg.find('=') == std::string::npos ? std::string::npos : arg.find('=') - dashes);
-}
-
-bool IsOptionLike(const std::string& arg)
-{
-    return arg.size() > 1 && arg[0] == '-';
 }
 
 } // namespace
@@ -68,66 +52,30 @@ bool ParseSaverOptions(const std::vector<std::string>& args, const char* windowV
 {
     options = SaverOptions{};
     error.clear();
-    for (const std::string& arg : args)
-        if (arg == "-h" || OptionName(arg) == "help") {
-            options.help = true;
-            return true;
-        }
+    if (AsksForHelp(args, OptionDashes::OneOrTwo)) {
+        options.help = true;
+        return true;
+    }
+    std::vector<GivenOption> given;
+    if (!ReadOptions(args, {{"root", false}, {"window-id", true}, {"display", true}, {"ticks", true}},
+                     OptionDashes::OneOrTwo, given, error))
+        return false;
 
-    bool root = false;
-    bool givenWindow = false, givenDisplay = false, givenTicks = false;
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& arg = args[k];
-        const std::string name = OptionName(arg);
-        const bool takesValue = name == "window-id" || name == "display" || name == "ticks";
-        if (name == "root") {
-            if (arg.find('=') != std::string::npos) {
-                error = "option --root takes no value";
-                return false;
-            }
-            if (root) {
-                error = "option --root is given twice";
-                return false;
-            }
+    bool root = false, givenWindow = false;
+    for (const GivenOption& option : given) {
+        if (option.name == "root") {
             root = true;
-            continue;
-        }
-        if (!takesValue) {
-            error = (IsOptionLike(arg) ? "unknown option " : "unexpected argument ") + QuoteForMessage(arg) +
-                    " (see --help)";
-            return false;
-        }
-        bool& given = name == "window-id" ? givenWindow : name == "display" ? givenDisplay : givenTicks;
-        if (given) {
-            error = "option --" + name + " is given twice";
-            return false;
-        }
-        given = true;
-        std::string value;
-        const size_t equals = arg.find('=');
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-        } else {
-            if (k + 1 == args.size() || IsOptionLike(args[k + 1])) {
-                error = "option --" + name + " needs a value";
-                return false;
-            }
-            value = args[++k];
-        }
-        if (value.empty()) {
-            error = "option --" + name + " has an empty value";
-            return false;
-        }
-        if (name == "window-id") {
-            if (!ParseWindowId(value, options.windowId)) {
-                error = "invalid window id " + QuoteForMessage(value) +
+        } else if (option.name == "window-id") {
+            if (!ParseWindowId(option.value, options.windowId)) {
+                error = "invalid window id " + QuoteForMessage(option.value) +
                         " (a decimal number, or hexadecimal after 0x, from 1 to 0x1fffffff)";
                 return false;
             }
-        } else if (name == "display") {
-            options.display = value;
+            givenWindow = true;
+        } else if (option.name == "display") {
+            options.display = option.value;
         } else {
-            if (!ParseTickList(value, options.ticks, error))
+            if (!ParseTickList(option.value, options.ticks, error))
                 return false;
             options.replay = true;
         }

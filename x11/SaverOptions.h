@@ -20,6 +20,7 @@ struct SaverOptions {
     bool help = false;
 };
 
+constexpr const char* kSaverName = "vellumar";
 constexpr const char* kWindowVariable = "XSCREENSAVER_WINDOW";
 
 // An X window id as XScreenSaver writes it: decimal, or hexadecimal after 0x. Only values an

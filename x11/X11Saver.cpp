@@ -2,13 +2,15 @@
 
 #include <X11/Xutil.h>
 #include <poll.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
+#include "animation/CommandLineOptions.h"
+#include "animation/MonotonicClock.h"
+#include "host/MessageText.h"
 #include "host/MouseRule.h"
 #include "imaging/BitmapFile.h"
 #include "x11/DesktopPicture.h"
@@ -20,33 +22,13 @@
 
 namespace {
 
-constexpr int kEnded = 0;
-constexpr int kDisplayFailed = 1;
-constexpr int kCannotDraw = 2;
+constexpr int kEnded = kExitDone;
+constexpr int kDisplayFailed = kExitFailed;
+constexpr int kCannotDraw = kExitBadInput;
 constexpr int kContinue = -1;
 // How long the server may take to show a window of ours; a window that never appears (one the
 // server could not make) must not keep the saver waiting for ever.
 constexpr int kWindowAppearsMs = 5000;
-
-int64_t MonotonicNs()
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return int64_t{now.tv_sec} * 1000000000 + now.tv_nsec;
-}
-
-int Report(int status, const std::string& message)
-{
-    std::fprintf(stderr, "vellumar: %s\n", message.c_str());
-    return status;
-}
-
-std::string Hex(unsigned long value)
-{
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%lx", value);
-    return text;
-}
 
 } // namespace
 
@@ -115,9 +97,9 @@ int X11Saver::CheckTarget(Visual* targetVisual, int targetDepth, int width, int 
     ImagePixelFormat format;
     std::string error;
     if (!FrameImage::FormatFor(display, targetVisual, targetDepth, format, error))
-        return Report(kCannotDraw, error);
+        return Report(kSaverName, kCannotDraw, error);
     if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide)
-        return Report(kCannotDraw, "the window is " + std::to_string(width) + " x " + std::to_string(height) +
+        return Report(kSaverName, kCannotDraw, "the window is " + std::to_string(width) + " x " + std::to_string(height) +
                                        "; the water covers 1 to " + std::to_string(kMaxBitmapSide) +
                                        " pixels a side");
     visual = targetVisual;
@@ -136,7 +118,7 @@ int X11Saver::PrepareStandalone()
     // The desktop is photographed before the window exists, so the picture shows it without the saver.
     std::string error;
     if (!DesktopPicture::Capture(display, root, visual, depth, area.x, area.y, area.width, area.height, picture, error))
-        return Report(kDisplayFailed, error);
+        return Report(kSaverName, kDisplayFailed, error);
 
     // An empty cursor hides the pointer over the window.
     const char empty[1] = {0};
@@ -169,7 +151,7 @@ int X11Saver::PrepareStandalone()
     case Awaited::Quit:
         return kEnded;
     case Awaited::TimedOut:
-        return Report(kDisplayFailed, "the window did not appear within " + std::to_string(kWindowAppearsMs / 1000) +
+        return Report(kSaverName, kDisplayFailed, "the window did not appear within " + std::to_string(kWindowAppearsMs / 1000) +
                                           " s");
     }
     GrabInput();
@@ -221,13 +203,13 @@ int X11Saver::PrepareRoot()
 {
     XWindowAttributes attributes;
     if (!XGetWindowAttributes(display, root, &attributes))
-        return Report(kDisplayFailed, "cannot read the root window's attributes");
+        return Report(kSaverName, kDisplayFailed, "cannot read the root window's attributes");
     const int status = CheckTarget(attributes.visual, attributes.depth, attributes.width, attributes.height);
     if (status != kContinue)
         return status;
     std::string error;
     if (!DesktopPicture::Capture(display, root, visual, depth, 0, 0, attributes.width, attributes.height, picture, error))
-        return Report(kDisplayFailed, error);
+        return Report(kSaverName, kDisplayFailed, error);
     target = root;
     XSelectInput(display, root, StructureNotifyMask | ExposureMask);
     return kContinue;
@@ -236,16 +218,16 @@ int X11Saver::PrepareRoot()
 int X11Saver::PrepareWindow()
 {
     const std::string named = (options.windowFromEnvironment ? std::string(kWindowVariable) + " names window "
-                                                             : std::string("window ")) + Hex(options.windowId);
+                                                             : std::string("window ")) + HexForMessage(options.windowId);
     XWindowAttributes attributes;
     {
         ErrorTrap trap(display);
         const Status read = XGetWindowAttributes(display, options.windowId, &attributes);
         if (trap.Failed() || !read)
-            return Report(kCannotDraw, named + ", which does not exist");
+            return Report(kSaverName, kCannotDraw, named + ", which does not exist");
     }
     if (attributes.c_class == InputOnly)
-        return Report(kCannotDraw, named + ", an input-only window that cannot be drawn on");
+        return Report(kSaverName, kCannotDraw, named + ", an input-only window that cannot be drawn on");
     const int status = CheckTarget(attributes.visual, attributes.depth, attributes.width, attributes.height);
     if (status != kContinue)
         return status;
@@ -254,7 +236,7 @@ int X11Saver::PrepareWindow()
         ErrorTrap trap(display);
         XSelectInput(display, target, StructureNotifyMask | ExposureMask);
         if (trap.Failed())
-            return Report(kCannotDraw, named + ", which went away");
+            return Report(kSaverName, kCannotDraw, named + ", which went away");
     }
     std::string error;
     switch (DesktopPicture::FromXScreenSaver(display, target, visual, depth, attributes.width, attributes.height,
@@ -267,7 +249,7 @@ int X11Saver::PrepareWindow()
         // Without the helper the water lies over whatever the window shows. A helper that
         // failed halfway may have left the window unmapped (it unmaps it to photograph the
         // desktop beneath); it is shown again as it was.
-        Report(0, error + "; drawing over the window's own contents");
+        Report(kSaverName, 0, error + "; drawing over the window's own contents");
         XWindowAttributes now;
         {
             ErrorTrap trap(display);
@@ -298,12 +280,12 @@ bool X11Saver::StartOn(PixelPicture start)
         image = std::make_unique<FrameImage>(display, visual, depth);
     std::string error;
     if (!image->Create(start.width, start.height, error)) {
-        Report(0, error);
+        Report(kSaverName, 0, error);
         return false;
     }
     // Frames drawn straight into the image spare a copy of the whole screen per frame.
     if (!animation.Start(std::move(start), image->DrawableRows())) {
-        Report(0, "not enough memory for the water at " + std::to_string(start.width) + " x " +
+        Report(kSaverName, 0, "not enough memory for the water at " + std::to_string(start.width) + " x " +
                       std::to_string(start.height));
         return false;
     }
@@ -342,7 +324,7 @@ void X11Saver::Resize(int width, int height)
     if (width == animation.Width() && height == animation.Height())
         return;
     if (width < 1 || height < 1 || width > kMaxBitmapSide || height > kMaxBitmapSide) {
-        Report(0, "the window is now " + std::to_string(width) + " x " + std::to_string(height) +
+        Report(kSaverName, 0, "the window is now " + std::to_string(width) + " x " + std::to_string(height) +
                       ", beyond what the water covers; ending");
         ending = true;
         endStatus = kDisplayFailed;
@@ -382,7 +364,7 @@ int X11Saver::WatchStrayErrors()
     // The window can go away under a running mode (the settings program closing its preview).
     if (!ownWindow && !TargetStillExists())
         return kEnded;
-    return Report(kDisplayFailed, "X error: " + what);
+    return Report(kSaverName, kDisplayFailed, "X error: " + what);
 }
 
 void X11Saver::HandleEvent(const XEvent& event)
@@ -489,8 +471,8 @@ int X11Saver::Loop()
         }
         pollfd watched[2] = {{connection, POLLIN, 0}, {QuitSignals::WakeDescriptor(), POLLIN, 0}};
         if (ppoll(watched, 2, timeout, nullptr) < 0 && errno != EINTR)
-            return Report(kDisplayFailed, "cannot wait for the X display");
+            return Report(kSaverName, kDisplayFailed, "cannot wait for the X display");
         if (watched[0].revents & (POLLERR | POLLHUP))
-            return Report(kDisplayFailed, "lost the connection to the X display");
+            return Report(kSaverName, kDisplayFailed, "lost the connection to the X display");
     }
 }

@@ -1,15 +1,12 @@
 #include "tools/render/RenderOptions.h"
 
 #include <cstdio>
+#include <utility>
 
+#include "animation/CommandLineOptions.h"
 #include "host/MessageText.h"
 
 namespace {
-
-struct OptionSlot {
-    const char* name;
-    std::string* value;
-};
 
 std::string Lowercase(std::string text)
 {
@@ -63,60 +60,28 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
 {
     options = RenderOptions{};
     error.clear();
-    for (const std::string& arg : args)
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            return true;
-        }
-
-    std::string every;
-    const OptionSlot slots[] = {
-        {"--source", &options.source},          {"--ticks", &options.ticks}, {"--output", &options.output},
-        {"--frames", &options.framesDirectory}, {"--every", &every},
-    };
-    bool given[sizeof slots / sizeof slots[0]] = {};
-
-    for (size_t k = 0; k < args.size(); ++k) {
-        const std::string& arg = args[k];
-        if (arg.compare(0, 2, "--") != 0 || arg.size() == 2) {
-            error = "unexpected argument " + QuoteForMessage(arg) + " (see --help)";
-            return false;
-        }
-        const size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
-        size_t slot = 0;
-        while (slot < sizeof slots / sizeof slots[0] && name != slots[slot].name)
-            ++slot;
-        if (slot == sizeof slots / sizeof slots[0]) {
-            error = "unknown option " + QuoteForMessage(name) + " (see --help)";
-            return false;
-        }
-        if (given[slot]) {
-            error = "option " + name + " is given twice";
-            return false;
-        }
-        given[slot] = true;
-        std::string value;
-        if (equals != std::string::npos) {
-            value = arg.substr(equals + 1);
-        } else {
-            // A following option is a forgotten value, not a file called "--ticks".
-            if (k + 1 == args.size() || args[k + 1].compare(0, 2, "--") == 0) {
-                error = "option " + name + " needs a value";
-                return false;
-            }
-            value = args[++k];
-        }
-        if (value.empty()) {
-            error = "option " + name + " has an empty value";
-            return false;
-        }
-        *slots[slot].value = value;
+    if (AsksForHelp(args, OptionDashes::Two)) {
+        options.help = true;
+        return true;
     }
+    std::vector<GivenOption> given;
+    if (!ReadOptions(args, {{"source", true}, {"ticks", true}, {"output", true}, {"frames", true}, {"every", true}},
+                     OptionDashes::Two, given, error))
+        return false;
 
-    for (size_t slot = 0; slot < 3; ++slot)
-        if (!given[slot]) {
-            error = std::string("missing ") + slots[slot].name + " (see --help)";
+    // Values are never empty, so an empty slot is an option not given; the first three are needed.
+    std::string every;
+    const std::pair<const char*, std::string*> slots[] = {
+        {"source", &options.source}, {"ticks", &options.ticks}, {"output", &options.output},
+        {"frames", &options.framesDirectory}, {"every", &every},
+    };
+    for (const GivenOption& option : given)
+        for (const auto& slot : slots)
+            if (option.name == slot.first)
+                *slot.second = option.value;
+    for (size_t k = 0; k < 3; ++k)
+        if (slots[k].second->empty()) {
+            error = std::string("missing --") + slots[k].first + " (see --help)";
             return false;
         }
     if (!PictureFormatForName(options.output, options.outputFormat)) {

@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <new>
 #include <string>
 #include <system_error>
 #include <vector>
 
+#include "animation/CommandLineOptions.h"
 #include "host/MessageText.h"
 #include "tools/render/PictureFile.h"
 #include "tools/render/PictureReplay.h"
@@ -16,42 +16,34 @@
 
 namespace {
 
-constexpr int kExitDone = 0;
-constexpr int kExitWriteFailed = 1;
-constexpr int kExitBadInput = 2;
-
-int Report(int status, const std::string& message)
-{
-    std::fprintf(stderr, "vellumar-render: %s\n", message.c_str());
-    return status;
-}
+constexpr const char* kProgramName = "vellumar-render";
 
 int RunRenderTool(const std::vector<std::string>& args)
 {
     RenderOptions options;
     std::string error;
     if (!ParseRenderOptions(args, options, error))
-        return Report(kExitBadInput, error);
+        return Report(kProgramName, kExitBadInput, error);
     if (options.help) {
         std::fputs(RenderUsage().c_str(), stdout);
         return kExitDone;
     }
     std::vector<uintptr_t> ticks;
     if (!ParseTickList(options.ticks, ticks, error))
-        return Report(kExitBadInput, error);
+        return Report(kProgramName, kExitBadInput, error);
     PixelPicture picture;
     if (!ReadPictureFile(options.source, picture, error))
-        return Report(kExitBadInput, error);
+        return Report(kProgramName, kExitBadInput, error);
 
     // Everything from outside is checked; from here on only writing can fail.
     ReplacingFile output;
     if (!output.Open(options.output, error))
-        return Report(kExitWriteFailed, error);
+        return Report(kProgramName, kExitFailed, error);
     if (!options.framesDirectory.empty()) {
         std::error_code failure;
         std::filesystem::create_directories(options.framesDirectory, failure);
         if (failure || !std::filesystem::is_directory(options.framesDirectory))
-            return Report(kExitWriteFailed, "cannot make the frames directory " +
+            return Report(kProgramName, kExitFailed, "cannot make the frames directory " +
                                                 QuoteForMessage(options.framesDirectory) + ": " +
                                                 (failure ? failure.message() : "not a directory"));
     }
@@ -65,13 +57,13 @@ int RunRenderTool(const std::vector<std::string>& args)
         };
     PixelPicture last;
     if (!ReplayOnPicture(picture, ticks, options.every, writeFrame, last, error))
-        return Report(kExitWriteFailed, frameError.empty() ? error : frameError);
+        return Report(kProgramName, kExitFailed, frameError.empty() ? error : frameError);
 
     const std::vector<uint8_t> bytes = EncodePictureFile(last, options.outputFormat);
     if (bytes.empty())
-        return Report(kExitWriteFailed, "cannot encode " + QuoteForMessage(options.output));
+        return Report(kProgramName, kExitFailed, "cannot encode " + QuoteForMessage(options.output));
     if (!output.Commit(bytes, error))
-        return Report(kExitWriteFailed, error);
+        return Report(kProgramName, kExitFailed, error);
     return kExitDone;
 }
 
@@ -79,9 +71,5 @@ int RunRenderTool(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
-    try {
-        return RunRenderTool(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + (argc > 0 ? argc : 0)));
-    } catch (const std::bad_alloc&) {
-        return Report(kExitWriteFailed, "not enough memory");
-    }
+    return RunProgram(kProgramName, argc, argv, RunRenderTool);
 }
