@@ -97,6 +97,9 @@ TEST(RenderOptions, RefusesMalformedCommandLinesWithOneLine)
     RenderOptions options;
     std::string error;
     EXPECT_TRUE(Parse(with({"--frames", "f", "--every", "4294967295"}), options, error)) << error;
+    // One dash is no option here, as it is for the X11 saver.
+    EXPECT_FALSE(Parse(with({"-help"}), options, error));
+    EXPECT_EQ("unexpected argument '-help' (see --help)", error);
 }
 
 TEST(RenderOptions, FramesAreNumberedInTheOutputFormat)
