@@ -7,13 +7,9 @@
 # scaled to the new size); a window destroyed under the saver; no image helper.
 set -uo pipefail
 
-VELLUMAR=$1
-RENDER=$2
-HELPER=$3
-mkdir -p "$4"
-WORK=$(cd "$4" && pwd)
-PICTURES="/usr/bin/python3 $(cd "$(dirname "$0")" && pwd)/x11_pictures.py"
+VELLUMAR=$1 RENDER=$2 HELPER=$3
 source "$(dirname "$0")/X11TestLib.sh"
+WORK=$(fresh_dir "$4") || fail "no work folder"
 trap cleanup EXIT
 
 SIZE=640x480
@@ -27,13 +23,6 @@ HOST_AREA=300x200+50+40
 export HOME=$WORK/home
 mkdir -p "$HOME"
 printf 'grabDesktopImages:\tTrue\nchooseRandomImages:\tFalse\ngrabVideoFrames:\tFalse\n' >"$HOME/.xscreensaver"
-
-# The desktop picture on the root window, checked on the screen.
-show_desktop() {
-  "$HELPER" desktop "$WORK/drawn.png" || fail "cannot show the desktop picture"
-  screenshot "$RUN/desktop.png"
-  [ "$(differing_pixels "$WORK/drawn.png" "$RUN/desktop.png")" = 0 ] || fail "the desktop picture is not on the screen"
-}
 
 # Starts the saver with arguments "$@" and waits for its line; sets SAVER_PID.
 start_replay() {
@@ -83,17 +72,14 @@ crop() {
 }
 
 for SHM in yes no; do
-  RUN=$WORK/shm-$SHM
-  rm -rf "$RUN"
-  mkdir -p "$RUN"
+  RUN=$(fresh_dir "$WORK/shm-$SHM") || fail "no work folder"
   if [ "$SHM" = yes ]; then
     start_display ${SIZE}x24
   else
     start_display ${SIZE}x24 -extension MIT-SHM
   fi
   note "display $DISPLAY, shared memory: $SHM"
-  [ -f "$WORK/drawn.png" ] || draw_desktop "$WORK/drawn.png" $SIZE
-  show_desktop
+  show_desktop "$WORK/drawn.png" $SIZE
 
   # ---- Its own window: the first motion event at rest does not end it; a key does.
   xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
@@ -190,8 +176,6 @@ for SHM in yes no; do
   stop_saver "32-bit window"
 
   cleanup
-  STARTED_PIDS=()
-  XVFB_PIDS=()
 done
 
 echo "PASS: bit for bit in every mode"

@@ -5,12 +5,9 @@
 #   HostileE2E.sh VELLUMAR TEST_HELPER WORK_DIR FAULT_PRELOAD
 set -uo pipefail
 
-VELLUMAR=$1
-HELPER=$2
-mkdir -p "$3"
-WORK=$(cd "$3" && pwd)
-FAULTS=$4
+VELLUMAR=$1 HELPER=$2 FAULTS=$4
 source "$(dirname "$0")/X11TestLib.sh"
+WORK=$(fresh_dir "$3") || fail "no work folder"
 trap cleanup EXIT
 export HOME=$WORK/home
 mkdir -p "$HOME"
@@ -109,8 +106,6 @@ grep -q "X error: BadWindow" "$WORK/err" || fail "an X error before a new size's
 [ "$(wc -l <"$WORK/err")" = 1 ] || fail "an X error before a new size's image: $(cat "$WORK/err")"
 note "an X error just before a new size's image ends the saver with one line and status 1"
 cleanup
-STARTED_PIDS=()
-XVFB_PIDS=()
 
 # ---- Visuals other than 24- or 32-bit TrueColor, in every mode.
 for depth in 16 8; do
@@ -123,7 +118,6 @@ for depth in 16 8; do
   refused 2 "$words" env XSCREENSAVER_WINDOW="$root" "$VELLUMAR" --root
   note "a $depth-bit display: '$(cat "$WORK/err")', status 2"
   cleanup
-  XVFB_PIDS=()
 done
 
 echo "PASS: $COUNT hostile starts refused as they should be"

@@ -10,12 +10,9 @@
 # ends with the program and is never seen outside it.
 set -uo pipefail
 
-BUILD=$1
-VELLUMAR=$2
-mkdir -p "$3"
-WORK=$(cd "$3" && pwd)
+BUILD=$1 VELLUMAR=$2
 source "$(dirname "$0")/X11TestLib.sh"
-SETTINGS_PID=""
+WORK=$(fresh_dir "$3") || fail "no work folder"
 # The user nobody runs the settings program as root's stand-in and must reach the installed
 # program and its home: inside the build folder when it can, else in a private folder in /tmp.
 SHARED=$WORK
@@ -24,7 +21,6 @@ if [ "$(id -u)" = 0 ] && ! setpriv --reuid=nobody --regid=nogroup --clear-groups
   chmod 755 "$SHARED"
 fi
 finish() {
-  [ -n "$SETTINGS_PID" ] && kill "$SETTINGS_PID" 2>/dev/null && wait "$SETTINGS_PID" 2>/dev/null
   cleanup
   [ "$SHARED" != "$WORK" ] && rm -rf "$SHARED"
   return 0
@@ -100,6 +96,7 @@ start_display 1024x768x24
   "$SHARED/config" "${AS_USER[@]}" env HOME="$SHARED/home" PATH="$SHARED/prefix/libexec/xscreensaver:$PATH" \
   DISPLAY="$DISPLAY" xscreensaver-settings --debug >"$WORK/settings.log" 2>&1 &
 SETTINGS_PID=$!
+started $SETTINGS_PID
 wait_line "$WORK/settings.log" 'forked [0-9]* (vellumar)' 30 || fail "the settings program did not start our preview: $(tail -5 "$WORK/settings.log")"
 sleep 2
 kill -0 "$SETTINGS_PID" 2>/dev/null || fail "the settings program ended: $(tail -5 "$WORK/settings.log")"
@@ -112,10 +109,7 @@ if [ "$PREVIEW" = yes ]; then
   kill -0 "$preview" 2>/dev/null || fail "the preview ended: $(grep -i vellumar "$WORK/settings.log" | tail -3)"
   note "its preview runs the installed program (process $preview)"
 fi
-kill "$SETTINGS_PID"
-wait "$SETTINGS_PID" 2>/dev/null
-SETTINGS_PID=""
-for ((i = 0; i < 50; i++)); do kill -0 "$preview" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$preview" 2>/dev/null && fail "the preview outlived the settings program"
+end_started
+wait_until 5 ended "$preview" || fail "the preview outlived the settings program"
 findmnt /usr/share/xscreensaver/config >/dev/null && fail "a mount over the settings folder is left"
 echo "PASS: installation"

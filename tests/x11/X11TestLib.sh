@@ -1,67 +1,8 @@
-# Shared by the X11 saver's test scripts. Sourced, not run.
-# `start_display NAME WxHxD [Xvfb options]` starts an Xvfb of its own on a free display and sets
-# DISPLAY; every program a script starts goes into STARTED_PIDS (`started PID`), and `cleanup`
-# (the EXIT trap) ends them and the Xvfbs, each by its own process id.
-
-declare -a STARTED_PIDS=()
-declare -a XVFB_PIDS=()
-
-fail() {
-  echo "FAIL: $*" >&2
-  exit 1
-}
-
-note() { echo "-- $*"; }
-
-started() { STARTED_PIDS+=("$1"); }
-
-start_display() {
-  local geometry=$1 fifo number
-  shift
-  fifo=$(mktemp -u "${TMPDIR:-/tmp}/vellumar-x11-displayfd.XXXXXX")
-  mkfifo "$fifo"
-  # -noreset: the desktop picture must survive its program; the server would reset when its
-  # last client leaves.
-  Xvfb -displayfd 3 -screen 0 "$geometry" -nolisten tcp -noreset "$@" 3>"$fifo" >/dev/null 2>&1 </dev/null &
-  XVFB_PIDS+=($!)
-  number=$(timeout 20 head -n1 "$fifo")
-  rm -f "$fifo"
-  [ -n "$number" ] || fail "Xvfb $geometry $* did not start"
-  export DISPLAY=":$number"
-}
-
-cleanup() {
-  local pid
-  for pid in "${STARTED_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${STARTED_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
-  for pid in "${XVFB_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  return 0
-}
-
-# Waits up to $2 seconds for our child $1 to end and sets EXIT_STATUS; false on timeout.
-wait_exit() {
-  local pid=$1 limit=${2:-10} i
-  for ((i = 0; i < limit * 20; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_STATUS=0
-      wait "$pid" || EXIT_STATUS=$?
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
-
-# Waits up to $3 seconds for file $1 to hold a line matching $2.
-wait_line() {
-  local file=$1 pattern=$2 limit=${3:-20} i
-  for ((i = 0; i < limit * 20; i++)); do
-    grep -q -- "$pattern" "$file" 2>/dev/null && return 0
-    sleep 0.05
-  done
-  return 1
-}
+# Shared by the X11 saver's test scripts (and bench/x11-cpu.sh). Sourced, not run.
+# The private Xvfb, the bounded waits and the clean-up are tests/lib/Session.sh's; here are
+# the X11 saver's own: pictures of the screen and of the desktop, shared memory segments.
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/Session.sh"
+PICTURES="/usr/bin/python3 $(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/x11_pictures.py"
 
 # The screen (or the part WxH+X+Y of it) as a PNG file.
 screenshot() {
@@ -93,4 +34,29 @@ draw_desktop() {
     -fill '#f6d365' -draw "circle $((width * 4 / 5)),$((height / 5)) $((width * 4 / 5 + width / 16)),$((height / 5))" \
     -fill '#2e8b57' -draw "polygon 0,$height 0,$((height * 5 / 8)) $((width / 5)),$((height / 2)) $((width * 2 / 5)),$((height * 2 / 3)) $((width * 3 / 5)),$((height / 2)) $((width * 4 / 5)),$((height * 2 / 3)) $width,$((height * 3 / 5)) $width,$height" \
     -seed 12 -attenuate 0.4 +noise Gaussian -depth 8 -type TrueColor "PNG24:$file"
+}
+
+# Shows the desktop picture $1 (WxH; drawn there first when missing) on the root window
+# through TEST_HELPER ($HELPER) and checks it on the screen: $RUN/desktop.png (and .ppm).
+show_desktop() {
+  [ -f "$1" ] || draw_desktop "$1" "$2"
+  "$HELPER" desktop "$1" || fail "cannot show the desktop picture"
+  screenshot "$RUN/desktop.png"
+  [ "$(differing_pixels "$1" "$RUN/desktop.png")" = 0 ] || fail "the desktop picture is not on the screen"
+  convert "$RUN/desktop.png" "$RUN/desktop.ppm"
+}
+
+# Checks that the screen shows the desktop under ripples that move, $1 saying where.
+expect_ripples() {
+  local moved share
+  screenshot "$RUN/first.png"
+  sleep 0.5
+  screenshot "$RUN/later.png"
+  moved=$(differing_pixels "$RUN/first.png" "$RUN/later.png")
+  [ "$moved" -gt 500 ] || fail "the ripples do not move$1: $moved pixels changed in half a second"
+  convert "$RUN/later.png" "$RUN/later.ppm"
+  share=$($PICTURES share "$RUN/desktop.ppm" "$RUN/later.ppm")
+  awk -v s="$share" 'BEGIN { exit !(s >= 50 && s < 99.5) }' ||
+    fail "the screen$1 matches the desktop in $share% of its pixels, not the desktop under ripples"
+  note "the desktop under ripples$1: $share% of the pixels as on the desktop, $moved changed in half a second"
 }
