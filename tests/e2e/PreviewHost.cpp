@@ -13,6 +13,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "Win32TestSupport.h"
+
 namespace {
 
 constexpr UINT_PTR kHoldTimer = 1;
@@ -42,29 +44,15 @@ int main(int argc, char** argv)
     const int width = std::atoi(argv[1]), height = std::atoi(argv[2]);
     const UINT hold = static_cast<UINT>(std::atoi(argv[3]));
 
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = HostProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "VellumarTestPreviewHost";
-    RegisterClassA(&windowClass);
-    HWND host = CreateWindowExA(0, windowClass.lpszClassName, "Vellumar preview host",
-                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                                width, height, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND host = MakeTestWindow("Vellumar preview host", HostProcedure, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                               RECT{0, 0, width, height});
     if (!host)
         return 3;
     UpdateWindow(host);
     // Let the host's own painting reach the screen before the saver paints into it.
-    const DWORD shown = GetTickCount();
-    MSG pending;
-    while (GetTickCount() - shown < 1000) {
-        while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&pending);
-        Sleep(20);
-    }
+    WaitPumping(nullptr, 1000);
 
-    const unsigned long handleValue = static_cast<unsigned long>(reinterpret_cast<uintptr_t>(host) & 0xFFFFFFFFu);
-    std::string commandLine = "\"" + std::string(argv[4]) + "\" /p " + std::to_string(handleValue);
+    std::string commandLine = "\"" + std::string(argv[4]) + "\" /p " + HandleText(host);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
@@ -72,15 +60,14 @@ int main(int argc, char** argv)
         std::printf("saver-not-started\n");
         return 4;
     }
-    std::printf("host %lu\n", handleValue);
+    std::printf("host %s\n", HandleText(host).c_str());
     std::fflush(stdout);
 
     // The saver's window must be a child covering the host's client area exactly.
     bool childCovers = false;
     const DWORD started = GetTickCount();
     while (!childCovers && GetTickCount() - started < 10000) {
-        while (PeekMessageA(&pending, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&pending);
+        WaitPumping(nullptr, 20);
         HWND child = GetWindow(host, GW_CHILD);
         DWORD childProcess = 0;
         if (child)
@@ -92,16 +79,12 @@ int main(int argc, char** argv)
             childCovers = childProcess == process.dwProcessId && EqualRect(&childRect, &hostClient) &&
                           (GetWindowLongA(child, GWL_STYLE) & (WS_CHILD | WS_VISIBLE)) == (WS_CHILD | WS_VISIBLE);
         }
-        if (!childCovers)
-            Sleep(20);
     }
     std::printf(childCovers ? "child-covers-host\n" : "no-child-covering-host\n");
     std::fflush(stdout);
 
     SetTimer(host, kHoldTimer, hold, nullptr);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
+    RunMessageLoop();
 
     DWORD status = 0;
     if (WaitForSingleObject(process.hProcess, 10000) != WAIT_OBJECT_0) {

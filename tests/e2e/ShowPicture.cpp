@@ -8,35 +8,17 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
+
+#include "Win32TestSupport.h"
 
 namespace {
 
-uint32_t PictureColour(int x, int y)
+uint32_t PictureColour(int32_t x, int32_t y)
 {
     const uint32_t red = static_cast<uint32_t>(x) & 0xFF;
     const uint32_t green = static_cast<uint32_t>(y) & 0xFF;
     const uint32_t blue = (64 + 16 * (x / 256) + y / 256) & 0xFF;
     return (red << 16) | (green << 8) | blue;
-}
-
-// Top-down rows.
-void FillPicture(uint32_t* pixels, int width, int height)
-{
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[y * width + x] = PictureColour(x, y);
-}
-
-BITMAPINFO TopDownInfo(int width, int height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    return info;
 }
 
 // Covers `width` x `height` of `dc` with the whole of `bitmap`, stretched when the sizes differ.
@@ -46,7 +28,6 @@ void DrawBitmap(HDC dc, HBITMAP bitmap, int width, int height)
     GetObjectA(bitmap, sizeof size, &size);
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    // A plain copy at the same size: the known picture is checked pixel for pixel.
     if (size.bmWidth != width || size.bmHeight != height)
         SetStretchBltMode(dc, HALFTONE);
     StretchBlt(dc, 0, 0, width, height, memory, 0, 0, size.bmWidth, size.bmHeight, SRCCOPY);
@@ -54,48 +35,25 @@ void DrawBitmap(HDC dc, HBITMAP bitmap, int width, int height)
     DeleteDC(memory);
 }
 
+// The known picture, or the wallpaper bitmap in the window's user data stretched over it.
 LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const auto wallpaper = reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message == WM_PAINT) {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
         RECT client;
         GetClientRect(window, &client);
-        const int width = client.right, height = client.bottom;
-        const BITMAPINFO info = TopDownInfo(width, height);
-        void* bits = nullptr;
-        HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (section && bits) {
-            FillPicture(static_cast<uint32_t*>(bits), width, height);
-            DrawBitmap(dc, section, width, height);
-        }
-        if (section)
-            DeleteObject(section);
+        if (wallpaper)
+            DrawBitmap(dc, wallpaper, client.right, client.bottom);
+        else
+            PaintPixels(dc, client.right, client.bottom, PictureColour);
         EndPaint(window, &paint);
         return 0;
     }
     if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-// A wallpaper: the bitmap in the window's user data, stretched over the window.
-LRESULT CALLBACK WallpaperProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
-        RECT client;
-        GetClientRect(window, &client);
-        DrawBitmap(dc, reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA)), client.right,
-                   client.bottom);
-        EndPaint(window, &paint);
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        DeleteObject(reinterpret_cast<HBITMAP>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+        if (wallpaper)
+            DeleteObject(wallpaper);
         PostQuitMessage(0);
         return 0;
     }
@@ -112,66 +70,31 @@ LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     return PictureProcedure(window, message, wParam, lParam);
 }
 
-// The saver's window, and one full-screen frame through the saver's presentation call.
-bool PresentFirstFrame(HINSTANCE instance)
-{
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = FloorProcedure;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = "VellumarTestFloor";
-    RegisterClassA(&windowClass);
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    HWND window = CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                                  height, nullptr, nullptr, instance, nullptr);
-    if (!window)
-        return false;
-    const BITMAPINFO info = TopDownInfo(width, height);
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    FillPicture(pixels.data(), width, height);
-    HDC dc = GetDC(window);
-    SetDIBitsToDevice(dc, 0, 0, width, height, 0, 0, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(window, dc);
-    return true;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (argc == 2 && lstrcmpA(argv[1], "first-frame") == 0) {
-        if (!PresentFirstFrame(instance))
+        // The saver's window, and one full-screen frame through the saver's presentation call.
+        HWND window = MakeTestWindow("VellumarTestFloor", FloorProcedure, WS_POPUP | WS_VISIBLE, screen, nullptr,
+                                     WS_EX_TOPMOST);
+        if (!window)
             return 1;
-    } else if (argc == 2) {
-        HANDLE wallpaper = LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION);
-        if (!wallpaper)
+        HDC dc = GetDC(window);
+        PaintPixels(dc, screen.right, screen.bottom, PictureColour);
+        ReleaseDC(window, dc);
+    } else {
+        HANDLE wallpaper = nullptr;
+        if (argc == 2 && !(wallpaper = LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)))
             return 1;
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = WallpaperProcedure;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        windowClass.lpszClassName = "VellumarTestWallpaper";
-        RegisterClassA(&windowClass);
-        HWND window = CreateWindowExA(0, windowClass.lpszClassName, "Vellumar test wallpaper", WS_POPUP, 0, 0,
-                                      GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr,
-                                      nullptr, instance, nullptr);
+        HWND window = MakeTestWindow(wallpaper ? "Vellumar test wallpaper" : "Vellumar test picture", PictureProcedure,
+                                     WS_POPUP, screen);
         if (!window)
             return 1;
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(wallpaper));
         ShowWindow(window, SW_SHOW);
-    } else {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = PictureProcedure;
-        windowClass.hInstance = instance;
-        windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-        windowClass.lpszClassName = "VellumarTestPicture";
-        RegisterClassA(&windowClass);
-        CreateWindowExA(0, windowClass.lpszClassName, "Vellumar test picture", WS_POPUP | WS_VISIBLE, 0, 0,
-                        GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                        instance, nullptr);
     }
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
+    RunMessageLoop();
     return 0;
 }

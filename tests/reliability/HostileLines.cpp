@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "Win32TestSupport.h"
+
 namespace {
 
 constexpr DWORD kStartLimitMs = 8000;
@@ -42,61 +44,28 @@ struct Line {
     HostKind host = HostKind::None;  // a window of ours to make first; its handle replaces "%H"
 };
 
-std::string Decimal(int64_t value)
-{
-    return std::to_string(value);
-}
-
-// A handle as the display control panel writes it (unsigned 32-bit decimal).
-std::string UnsignedHandle(HWND window)
-{
-    return Decimal(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
-}
-
 std::string SignedHandle(HWND window)
 {
-    return Decimal(static_cast<int32_t>(reinterpret_cast<uintptr_t>(window)));
+    return std::to_string(static_cast<int32_t>(reinterpret_cast<uintptr_t>(window)));
 }
 
-LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-void RegisterHostClass()
-{
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = HostProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "VellumarTestHostileHost";
-    RegisterClassA(&windowClass);
-}
+const char* const kHostClass = "VellumarTestHostileHost";
 
 HWND MakeHost(HostKind kind, HWND& outer)
 {
     outer = nullptr;
-    const HINSTANCE instance = GetModuleHandleA(nullptr);
     switch (kind) {
     case HostKind::None:
         return nullptr;
     case HostKind::Visible:
-        outer = CreateWindowExA(0, "VellumarTestHostileHost", "host", WS_POPUP | WS_VISIBLE, 0, 0, 200, 150, nullptr,
-                                nullptr, instance, nullptr);
-        return outer;
+        return outer = MakeTestWindow(kHostClass, DefWindowProcA, WS_POPUP | WS_VISIBLE, RECT{0, 0, 200, 150});
     case HostKind::Hidden:
-        outer = CreateWindowExA(0, "VellumarTestHostileHost", "hidden host", WS_POPUP, 0, 0, 200, 150, nullptr,
-                                nullptr, instance, nullptr);
-        return outer;
+        return outer = MakeTestWindow(kHostClass, DefWindowProcA, WS_POPUP, RECT{0, 0, 200, 150});
     case HostKind::Child:
-        outer = CreateWindowExA(0, "VellumarTestHostileHost", "host", WS_POPUP | WS_VISIBLE, 0, 0, 300, 200, nullptr,
-                                nullptr, instance, nullptr);
-        return CreateWindowExA(0, "VellumarTestHostileHost", "child", WS_CHILD | WS_VISIBLE, 10, 10, 120, 90, outer,
-                               nullptr, instance, nullptr);
+        outer = MakeTestWindow(kHostClass, DefWindowProcA, WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 200});
+        return MakeTestWindow(kHostClass, DefWindowProcA, WS_CHILD | WS_VISIBLE, RECT{10, 10, 130, 100}, outer);
     case HostKind::MessageOnly:
-        outer = CreateWindowExA(0, "VellumarTestHostileHost", "message only", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                instance, nullptr);
-        return outer;
+        return outer = MakeTestWindow(kHostClass, DefWindowProcA, 0, RECT{0, 0, 0, 0}, HWND_MESSAGE);
     }
     return nullptr;
 }
@@ -121,11 +90,10 @@ std::string RandomFrom(std::mt19937& random, const char* alphabet, size_t count)
 std::vector<Line> MakeLines(size_t count, uint32_t seed)
 {
     std::mt19937 random(seed);
-    HWND destroyed = CreateWindowExA(0, "VellumarTestHostileHost", "gone", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                     GetModuleHandleA(nullptr), nullptr);
-    const std::string destroyedHandle = UnsignedHandle(destroyed);
+    HWND destroyed = MakeTestWindow(kHostClass, DefWindowProcA, WS_POPUP, RECT{0, 0, 10, 10});
+    const std::string destroyedHandle = HandleText(destroyed);
     DestroyWindow(destroyed);
-    const std::string desktop = UnsignedHandle(GetDesktopWindow());
+    const std::string desktop = HandleText(GetDesktopWindow());
     const std::string desktopSigned = SignedHandle(GetDesktopWindow());
 
     const char* switches[] = {"/p", "-p", "/preview", "/P", "/s", "/a", "/c:", "/c", "", "/sp", "p"};
@@ -219,25 +187,6 @@ std::string Printable(const std::string& text)
     return shown;
 }
 
-// Waits for the process to end while this program's windows keep answering (a preview
-// child in one of them sends to it); true when it ended within `limit`.
-bool WaitPumping(HANDLE process, DWORD limit)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= limit)
-            return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-        const DWORD result = MsgWaitForMultipleObjects(1, &process, FALSE, limit - elapsed < 50 ? limit - elapsed : 50,
-                                                       QS_ALLINPUT);
-        if (result == WAIT_OBJECT_0)
-            return true;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
-    }
-}
-
 struct Shown {
     DWORD processId;
     HWND fullScreen = nullptr;
@@ -316,7 +265,7 @@ Outcome RunLine(const std::string& saver, const Line& line)
     std::string arguments = line.arguments;
     const size_t mark = arguments.find("%H");
     if (mark != std::string::npos)
-        arguments.replace(mark, 2, UnsignedHandle(host));
+        arguments.replace(mark, 2, HandleText(host));
     std::string commandLine = "\"" + saver + "\" " + arguments;
 
     STARTUPINFOA startup{};
@@ -417,7 +366,6 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string saver = argv[1];
-    RegisterHostClass();
     const std::vector<Line> lines = MakeLines(static_cast<size_t>(std::atol(argv[2])),
                                               static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10)));
     std::map<std::string, int> tally;

@@ -18,11 +18,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Win32TestSupport.h"
 #include "tests/reliability/GdiObjectCount.h"
 
 namespace {
 
-uint32_t BackdropPixel(int x, int y)
+uint32_t BackdropPixel(int32_t x, int32_t y)
 {
     // Stripes and a diagonal: every neighbourhood has edges for the refraction to bend.
     const uint32_t red = static_cast<uint32_t>((x * 7) ^ (y * 3)) & 0xFF;
@@ -38,27 +39,7 @@ LRESULT CALLBACK BackdropProcedure(HWND window, UINT message, WPARAM wParam, LPA
         HDC dc = BeginPaint(window, &paint);
         RECT client;
         GetClientRect(window, &client);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = client.right;
-        info.bmiHeader.biHeight = -client.bottom;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (section && bits) {
-            auto* pixels = static_cast<uint32_t*>(bits);
-            for (int y = 0; y < client.bottom; ++y)
-                for (int x = 0; x < client.right; ++x)
-                    pixels[y * client.right + x] = BackdropPixel(x, y);
-            HDC memory = CreateCompatibleDC(dc);
-            HGDIOBJ previous = SelectObject(memory, section);
-            BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, previous);
-            DeleteDC(memory);
-        }
-        if (section)
-            DeleteObject(section);
+        PaintPixels(dc, client.right, client.bottom, BackdropPixel);
         EndPaint(window, &paint);
         return 0;
     }
@@ -69,59 +50,28 @@ LRESULT CALLBACK BackdropProcedure(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-HWND MakeWindow(const char* className, WNDPROC procedure, DWORD extendedStyle, int x, int y, int width, int height)
-{
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = procedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
-    return CreateWindowExA(extendedStyle, className, className, WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
-                           nullptr, windowClass.hInstance, nullptr);
-}
-
-void PumpFor(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= milliseconds)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                return;
-            DispatchMessageA(&message);
-        }
-    }
-}
-
 int Backdrop()
 {
-    if (!MakeWindow("VellumarTestBackdrop", BackdropProcedure, 0, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                    GetSystemMetrics(SM_CYSCREEN)))
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (!MakeTestWindow("VellumarTestBackdrop", BackdropProcedure, WS_POPUP | WS_VISIBLE, screen))
         return 3;
     std::printf("backdrop\n");
     std::fflush(stdout);
-    MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0)
-        DispatchMessageA(&message);
+    RunMessageLoop();
     return 0;
 }
 
 int Activate(DWORD hold)
 {
-    HWND window = MakeWindow("VellumarTestActivator", DefWindowProcA, WS_EX_TOPMOST, 20, 20, 160, 90);
+    HWND window = MakeTestWindow("VellumarTestActivator", DefWindowProcA, WS_POPUP | WS_VISIBLE, RECT{20, 20, 180, 110},
+                                 nullptr, WS_EX_TOPMOST);
     if (!window)
         return 3;
     SetForegroundWindow(window);
     SetActiveWindow(window);
     std::printf("activated %d\n", GetForegroundWindow() == window ? 1 : 0);
     std::fflush(stdout);
-    PumpFor(hold);
+    WaitPumping(nullptr, hold);
     DestroyWindow(window);
     return 0;
 }

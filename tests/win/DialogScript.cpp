@@ -55,6 +55,25 @@ void CALLBACK DialogScript::Tick(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
+DialogScript::Step OnShown(HWND (*find)(), std::function<void(HWND)> act)
+{
+    return [find, act] {
+        const HWND window = find();
+        if (!window || !IsWindowVisible(window))
+            return false;
+        act(window);
+        return true;
+    };
+}
+
+DialogScript::Step Now(std::function<void()> act)
+{
+    return [act] {
+        act();
+        return true;
+    };
+}
+
 std::vector<HWND> ThreadDialogs()
 {
     std::vector<HWND> found;
@@ -84,17 +103,4 @@ void PressKey(WPARAM virtualKey)
     const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(virtualKey), 0)) << 16;
     PostMessageA(focus, WM_KEYDOWN, virtualKey, scan | 1);
     PostMessageA(focus, WM_KEYUP, virtualKey, scan | 1 | (3u << 30));
-}
-
-int DrainQueue()
-{
-    int quitCode = -1;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            quitCode = static_cast<int>(message.wParam);
-        else
-            DispatchMessageA(&message);
-    }
-    return quitCode;
 }

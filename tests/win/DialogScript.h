@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Win32TestSupport.h"
+
 // Drives modal dialogs from inside their own modal loops: the steps run one per tick of a
 // thread timer, which every modal loop (the about box's nested one too) dispatches. A step
 // that opens a nested loop does not hold up the following steps: they run from inside it.
@@ -35,6 +37,12 @@ private:
     UINT_PTR timer = 0;
 };
 
+// A step that waits until the dialog `find` gives is on screen, then acts on it.
+DialogScript::Step OnShown(HWND (*find)(), std::function<void(HWND)> act);
+
+// A step that does its work at once.
+DialogScript::Step Now(std::function<void()> act);
+
 // Dialog windows of this thread, shown or not yet shown, in no particular order.
 std::vector<HWND> ThreadDialogs();
 
@@ -45,6 +53,3 @@ std::string WindowText(HWND window);
 
 // A key as the keyboard gives it, posted to the window with the focus.
 void PressKey(WPARAM virtualKey);
-
-// Removes what is in the thread's queue; the code of a WM_QUIT found there, or -1.
-int DrainQueue();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "DialogScript.h"
+#include "SectionCanvas.h"
 #include "framework/CDialog.h"
 #include "host/ConfigDialog.h"
 #include "host/RunConfigureDialog.h"
@@ -63,27 +64,6 @@ void Click(HWND dialog, int controlId)
     SendMessageA(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
 }
 
-// A step that waits until the dialog `find` gives is on screen, then acts on it.
-DialogScript::Step OnShown(HWND (*find)(), std::function<void(HWND)> act)
-{
-    return [find, act] {
-        const HWND window = find();
-        if (!window || !IsWindowVisible(window))
-            return false;
-        act(window);
-        return true;
-    };
-}
-
-// A step that does its work at once.
-DialogScript::Step Now(std::function<void()> act)
-{
-    return [act] {
-        act();
-        return true;
-    };
-}
-
 DialogScript::Step PostSystemCommand(WPARAM command)
 {
     return OnShown(ConfigWindow, [command](HWND window) { PostMessageA(window, WM_SYSCOMMAND, command, 0); });
@@ -98,7 +78,7 @@ std::string MenuItemText(HMENU menu, int position)
 
 } // namespace
 
-TEST(ConfigDialog, OpensWithTheCaptionBlankTopLineAboutItemAndFocusOnTheHomePage)
+TEST(ConfigDialog, OpensWithTheCaptionBlankTopLineAboutItemFocusOnTheHomePageAndTheProgramIcon)
 {
     DrainQueue();
     ConfigureApp configure;
@@ -108,8 +88,10 @@ TEST(ConfigDialog, OpensWithTheCaptionBlankTopLineAboutItemAndFocusOnTheHomePage
     bool focusOnHomePage = false, homePageIsDefault = false;
     HWND owner = reinterpret_cast<HWND>(1);
     POINT centre{};
+    LRESULT dragIcon = 0;
     DialogScript script({OnShown(ConfigWindow, [&](HWND window) {
         caption = WindowText(window);
+        dragIcon = SendMessageA(window, WM_QUERYDRAGICON, 0, 0);
         topLine = WindowText(GetDlgItem(window, IDC_VERSION_TEXT));
         homePageText = WindowText(GetDlgItem(window, IDC_HOME_PAGE));
         homePageIsDefault = LOWORD(SendMessageA(window, DM_GETDEFID, 0, 0)) == IDC_HOME_PAGE;
@@ -134,6 +116,9 @@ TEST(ConfigDialog, OpensWithTheCaptionBlankTopLineAboutItemAndFocusOnTheHomePage
     EXPECT_EQ("&About 3D Vellumar ScreenSaver", lastItem);
     EXPECT_EQ(16u, lastItemId);
     EXPECT_TRUE(itemBeforeState & MF_SEPARATOR);
+    const HICON programIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELLUMAR));
+    ASSERT_NE(nullptr, programIcon);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(programIcon), dragIcon);
     // No owner: centred on the work area.
     const RECT workArea = PrimaryWorkArea();
     EXPECT_NEAR((workArea.left + workArea.right) / 2, centre.x, 1);
@@ -254,22 +239,6 @@ TEST(ConfigDialog, AboutBoxEndsWithEscapeAndCanBeOpenedAgain)
     DrainQueue();
 }
 
-TEST(ConfigDialog, DragIconIsTheProgramIcon)
-{
-    DrainQueue();
-    ConfigureApp configure;
-    ConfigDialog dialog;
-    LRESULT dragIcon = 0;
-    DialogScript script({OnShown(ConfigWindow, [&](HWND window) {
-        dragIcon = SendMessageA(window, WM_QUERYDRAGICON, 0, 0);
-        PressKey(VK_ESCAPE);
-    })});
-    dialog.DoModal();
-    const HICON programIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VELLUMAR));
-    ASSERT_NE(nullptr, programIcon);
-    EXPECT_EQ(reinterpret_cast<LRESULT>(programIcon), dragIcon);
-}
-
 namespace {
 
 // Counts WM_ICONERASEBKGND sent to one window, and whether each came with a device context.
@@ -326,23 +295,12 @@ TEST(ConfigDialog, PaintsItsIconOnlyWhenMinimised)
 
 namespace {
 
-// A 32-bit picture of `width` x `height` filled with one colour, drawn into by `paint`.
+// A picture of `width` x `height` in one colour, drawn into by `paint`.
 std::vector<uint32_t> Painted(int width, int height, const std::function<void(HDC)>& paint)
 {
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HDC memory = CreateCompatibleDC(nullptr);
-    HBITMAP section = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, section);
-    std::fill_n(static_cast<uint32_t*>(bits), width * height, 0x00FF00FFu);
-    paint(memory);
-    GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
-    SelectObject(memory, previous);
-    DeleteObject(section);
-    DeleteDC(memory);
-    return pixels;
+    SectionCanvas canvas(width, height, 0x00FF00FFu);
+    paint(canvas.Dc());
+    return canvas.Pixels();
 }
 
 } // namespace
@@ -407,34 +365,28 @@ HWND TextDialogWindow()
 
 } // namespace
 
-TEST(CDialog, DataExchangeSetsTheControlAndOkReadsItBack)
+// OK (template 102 has no OK button: the command comes as Enter on one would send it) reads
+// the control back; Escape ends without the exchange.
+TEST(CDialog, DataExchangeSetsTheControlAndOnlyOkReadsItBack)
 {
-    DrainQueue();
-    TextDialog dialog;
-    dialog.text = "first";
-    std::string shown;
-    DialogScript script({OnShown(TextDialogWindow, [&](HWND window) {
-        shown = WindowText(GetDlgItem(window, IDC_VERSION_TEXT));
-        SetDlgItemTextA(window, IDC_VERSION_TEXT, "changed");
-        // Template 102 has no OK button: the command comes as Enter on one would send it.
-        PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    })});
-    EXPECT_EQ(IDOK, dialog.DoModal());
-    EXPECT_EQ("first", shown);
-    EXPECT_EQ("changed", dialog.text);
-}
-
-TEST(CDialog, CancelEndsWithoutDataExchange)
-{
-    DrainQueue();
-    TextDialog dialog;
-    dialog.text = "first";
-    DialogScript script({OnShown(TextDialogWindow, [&](HWND window) {
-        SetDlgItemTextA(window, IDC_VERSION_TEXT, "changed");
-        PressKey(VK_ESCAPE);
-    })});
-    EXPECT_EQ(IDCANCEL, dialog.DoModal());
-    EXPECT_EQ("first", dialog.text);
+    for (const bool ok : {true, false}) {
+        SCOPED_TRACE(ok ? "OK" : "Escape");
+        DrainQueue();
+        TextDialog dialog;
+        dialog.text = "first";
+        std::string shown;
+        DialogScript script({OnShown(TextDialogWindow, [&](HWND window) {
+            shown = WindowText(GetDlgItem(window, IDC_VERSION_TEXT));
+            SetDlgItemTextA(window, IDC_VERSION_TEXT, "changed");
+            if (ok)
+                PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            else
+                PressKey(VK_ESCAPE);
+        })});
+        EXPECT_EQ(ok ? IDOK : IDCANCEL, dialog.DoModal());
+        EXPECT_EQ("first", shown);
+        EXPECT_EQ(ok ? "changed" : "first", dialog.text);
+    }
 }
 
 TEST(CDialog, ExceptionInAHandlerStaysInsideTheDialog)

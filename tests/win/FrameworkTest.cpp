@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "Win32TestSupport.h"
 #include "framework/CWinApp.h"
 #include "framework/CWnd.h"
 
@@ -25,21 +26,6 @@ const char* TestWindowClass()
         return "VellumarFrameworkTest";
     }();
     return name;
-}
-
-// Removes what a test left in the thread's queue, WM_QUIT included; returns the quit code
-// or -1 when no quit message was there.
-int DrainQueue()
-{
-    int quitCode = -1;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            quitCode = static_cast<int>(message.wParam);
-        else
-            DispatchMessageA(&message);
-    }
-    return quitCode;
 }
 
 struct Record {

@@ -8,10 +8,7 @@ namespace {
 
 HBITMAP NewBitmap()
 {
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, 4, 4);
-    ::ReleaseDC(nullptr, screen);
-    return bitmap;
+    return MakeBitmap(4, 4, std::vector<uint32_t>(16));
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "GdiTestSupport.h"
 
-#include <cstring>
-
 #include "tests/reliability/GdiObjectCount.h"
 
 uint32_t PatternPixel(int32_t x, int32_t y)
@@ -33,56 +31,9 @@ std::vector<uint32_t> PatternPixels(int32_t width, int32_t height)
 
 namespace {
 
-BITMAPINFO TopDown32(int32_t width, int32_t height)
-{
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-}
-
 const char* const kPatternClass = "VellumarTestPattern";
 
 } // namespace
-
-HBITMAP MakeBitmap(int32_t width, int32_t height, const std::vector<uint32_t>& pixels)
-{
-    HDC screen = ::GetDC(nullptr);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, width, height);
-    BITMAPINFO info = TopDown32(width, height);
-    ::SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-    return bitmap;
-}
-
-SIZE BitmapSize(HBITMAP bitmap)
-{
-    BITMAP description{};
-    if (!bitmap || ::GetObjectA(bitmap, sizeof(description), &description) != sizeof(description))
-        return {0, 0};
-    return {description.bmWidth, description.bmHeight};
-}
-
-std::vector<uint32_t> ReadBitmap(HBITMAP bitmap)
-{
-    const SIZE size = BitmapSize(bitmap);
-    if (size.cx <= 0 || size.cy <= 0)
-        return {};
-    std::vector<uint32_t> pixels(static_cast<size_t>(size.cx) * static_cast<size_t>(size.cy));
-    BITMAPINFO info = TopDown32(size.cx, size.cy);
-    HDC screen = ::GetDC(nullptr);
-    const int lines = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, screen);
-    if (lines != size.cy)
-        return {};
-    for (uint32_t& pixel : pixels)
-        pixel &= 0x00FFFFFFu;
-    return pixels;
-}
 
 bool IsLiveGdiObject(HGDIOBJ object)
 {
@@ -144,13 +95,8 @@ LRESULT CALLBACK PatternScreen::WindowProc(HWND window, UINT message, WPARAM wPa
         RECT client;
         ::GetClientRect(window, &client);
         const auto pixel = reinterpret_cast<PixelFunction>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-        std::vector<uint32_t> pixels(static_cast<size_t>(client.right) * static_cast<size_t>(client.bottom));
-        for (int32_t y = 0; y < client.bottom; ++y)
-            for (int32_t x = 0; x < client.right; ++x)
-                pixels[static_cast<size_t>(y) * client.right + x] = pixel ? pixel(x, y) : 0;
-        BITMAPINFO info = TopDown32(client.right, client.bottom);
-        ::SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(client.right), static_cast<DWORD>(client.bottom), 0, 0, 0,
-                            static_cast<UINT>(client.bottom), pixels.data(), &info, DIB_RGB_COLORS);
+        if (pixel)
+            PaintPixels(dc, client.right, client.bottom, pixel);
         ::EndPaint(window, &paint);
         return 0;
     }
@@ -174,47 +120,6 @@ bool PatternScreen::IsShown() const
     }
     ::ReleaseDC(nullptr, screen);
     return shown;
-}
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return {};
-    LARGE_INTEGER length{};
-    std::vector<uint8_t> bytes;
-    if (::GetFileSizeEx(file, &length) && length.QuadPart > 0) {
-        bytes.resize(static_cast<size_t>(length.QuadPart));
-        DWORD read = 0;
-        if (!::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) || read != bytes.size())
-            bytes.clear();
-    }
-    ::CloseHandle(file);
-    return bytes;
-}
-
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    ::CloseHandle(file);
-    return ok;
-}
-
-bool FileExists(const std::string& path)
-{
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string TempDirectory()
-{
-    char buffer[MAX_PATH] = {};
-    const DWORD length = ::GetTempPathA(MAX_PATH, buffer);
-    return length > 0 && length < MAX_PATH ? std::string(buffer) : std::string();
 }
 
 ScopedEnvironment::ScopedEnvironment(const char* name, const std::string& value) : name(name)

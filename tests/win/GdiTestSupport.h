@@ -7,29 +7,20 @@
 #include <string>
 #include <vector>
 
-// Helpers shared by the GDI tests: known pictures, reading bitmaps back, and a full-screen
-// window of our own that shows a known picture, since a screen device context under wine
-// reads wine's own windows reliably.
+#include "Win32TestSupport.h"
+
+// Helpers shared by the GDI tests: known pictures, and a full-screen window of our own that
+// shows a known picture, since a screen device context under wine reads wine's own windows
+// reliably.
 
 // A pixel 0x00RRGGBB that differs for every (x, y) with x, y < 4096.
 uint32_t PatternPixel(int32_t x, int32_t y);
-
-using PixelFunction = uint32_t (*)(int32_t x, int32_t y);
 
 // Whether two pixels differ by at most `tolerance` in each channel.
 bool NearPixel(uint32_t a, uint32_t b, int32_t tolerance);
 
 // `width` x `height` pattern pixels, top row first.
 std::vector<uint32_t> PatternPixels(int32_t width, int32_t height);
-
-// A screen-compatible bitmap holding `pixels` (0x00RRGGBB, top row first); the caller owns it.
-HBITMAP MakeBitmap(int32_t width, int32_t height, const std::vector<uint32_t>& pixels);
-
-// The bitmap's pixels as 0x00RRGGBB, top row first; empty when it cannot be read.
-std::vector<uint32_t> ReadBitmap(HBITMAP bitmap);
-
-// Width and height of a bitmap, {0, 0} when it is none.
-SIZE BitmapSize(HBITMAP bitmap);
 
 // Whether the handle still names a GDI object.
 bool IsLiveGdiObject(HGDIOBJ object);
@@ -63,14 +54,6 @@ private:
     int32_t width = 0;
     int32_t height = 0;
 };
-
-// Reads a whole file; empty when it cannot be read.
-std::vector<uint8_t> ReadWholeFile(const std::string& path);
-bool WriteWholeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-bool FileExists(const std::string& path);
-
-// The platform's temporary directory, ending in a backslash.
-std::string TempDirectory();
 
 // Sets an environment variable for the rest of the scope, then restores it.
 class ScopedEnvironment {

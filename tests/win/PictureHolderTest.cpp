@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "GdiTestSupport.h"
+#include "SectionCanvas.h"
 #include "imaging/PictureHolder.h"
 #include "imaging/PixelSurface.h"
 #include "imaging/PixelValue.h"
@@ -189,21 +190,13 @@ TEST(PictureHolder, RenderDrawsUprightIntoTheRectangle)
     bitmap.Attach(QuadrantBitmap(10));
     PictureHolder holder;
     ASSERT_TRUE(holder.CreateFromBitmap(&bitmap, nullptr, false));
-    HDC screen = ::GetDC(nullptr);
-    HDC memoryDc = ::CreateCompatibleDC(screen);
-    HBITMAP target = ::CreateCompatibleBitmap(screen, 40, 40);
-    ::ReleaseDC(nullptr, screen);
-    HGDIOBJ previous = ::SelectObject(memoryDc, target);
-    ::PatBlt(memoryDc, 0, 0, 40, 40, BLACKNESS);
+    SectionCanvas canvas(40, 40);
     RECT rect = {10, 20, 30, 40};
-    holder.Render(memoryDc, rect, rect);
-    EXPECT_EQ(RGB(255, 0, 0), ::GetPixel(memoryDc, 10, 20));
-    EXPECT_EQ(RGB(0, 255, 0), ::GetPixel(memoryDc, 29, 20));
-    EXPECT_EQ(RGB(0, 0, 255), ::GetPixel(memoryDc, 10, 39));
-    EXPECT_EQ(RGB(255, 255, 255), ::GetPixel(memoryDc, 29, 39));
-    EXPECT_EQ(RGB(0, 0, 0), ::GetPixel(memoryDc, 9, 20));
-    EXPECT_EQ(RGB(0, 0, 0), ::GetPixel(memoryDc, 10, 19));
-    ::SelectObject(memoryDc, previous);
-    ::DeleteObject(target);
-    ::DeleteDC(memoryDc);
+    holder.Render(canvas.Dc(), rect, rect);
+    EXPECT_EQ(0xFF0000u, canvas.At(10, 20));
+    EXPECT_EQ(0x00FF00u, canvas.At(29, 20));
+    EXPECT_EQ(0x0000FFu, canvas.At(10, 39));
+    EXPECT_EQ(0xFFFFFFu, canvas.At(29, 39));
+    EXPECT_EQ(0u, canvas.At(9, 20));
+    EXPECT_EQ(0u, canvas.At(10, 19));
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GdiTestSupport.h"
+#include "SectionCanvas.h"
 #include "imaging/FallbackPalette.h"
 #include "imaging/PictureHolder.h"
 #include "imaging/PixelSurface.h"
@@ -27,42 +28,8 @@ const BITMAPINFO* AsInfo(const PixelSurface::BitmapInfo& info)
     return reinterpret_cast<const BITMAPINFO*>(&info);
 }
 
-// A memory device context with a 32-bit top-down section to draw on and read back.
-struct Canvas {
-    Canvas(int32_t width, int32_t height) : width(width), height(height)
-    {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        dc = ::CreateCompatibleDC(nullptr);
-        void* memory = nullptr;
-        section = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
-        pixels = static_cast<uint32_t*>(memory);
-        previous = ::SelectObject(dc, section);
-        std::fill(pixels, pixels + static_cast<size_t>(width) * height, 0x00ABCDEFu);
-    }
-    ~Canvas()
-    {
-        ::SelectObject(dc, previous);
-        ::DeleteObject(section);
-        ::DeleteDC(dc);
-    }
-    uint32_t At(int32_t x, int32_t y) const
-    {
-        ::GdiFlush();
-        return pixels[static_cast<size_t>(y) * width + x] & 0x00FFFFFFu;
-    }
-
-    int32_t width;
-    int32_t height;
-    HDC dc = nullptr;
-    HBITMAP section = nullptr;
-    HGDIOBJ previous = nullptr;
-    uint32_t* pixels = nullptr;
-};
+// Every canvas starts in a colour nothing draws, so what was not drawn shows.
+constexpr uint32_t kUntouched = 0x00ABCDEFu;
 
 std::vector<PALETTEENTRY> Entries(const CPalette& palette)
 {
@@ -112,16 +79,16 @@ TEST(PixelSurface, DrawShowsMemoryRowZeroAtTheBottom)
     ASSERT_NE(nullptr, surface.Pixels());
     EXPECT_EQ(0, std::memcmp(memory.data(), surface.Pixels(), memory.size() * 4));
 
-    Canvas canvas(width + 3, height + 4);
-    EXPECT_EQ(height, surface.Draw(canvas.dc, 2, 3, false));
+    SectionCanvas canvas(width + 3, height + 4, kUntouched);
+    EXPECT_EQ(height, surface.Draw(canvas.Dc(), 2, 3, false));
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
             ASSERT_EQ(memory[static_cast<size_t>(height - 1 - y) * width + x], canvas.At(x + 2, y + 3))
                 << "screen (" << x << ", " << y << ")";
     // Nothing outside the surface's rectangle changes.
-    EXPECT_EQ(0x00ABCDEFu, canvas.At(1, 3));
-    EXPECT_EQ(0x00ABCDEFu, canvas.At(2, 2));
-    EXPECT_EQ(0x00ABCDEFu, canvas.At(width + 2, height + 3));
+    EXPECT_EQ(kUntouched, canvas.At(1, 3));
+    EXPECT_EQ(kUntouched, canvas.At(2, 2));
+    EXPECT_EQ(kUntouched, canvas.At(width + 2, height + 3));
 }
 
 TEST(PixelSurface, ThirtyTwoBitSurfaceHasNoTableAndTheFallbackPalette)
@@ -203,9 +170,9 @@ TEST(PixelSurface, HostileHeadersLeaveAnEmptySurface)
     EXPECT_FALSE(surface.CreateFromInfo(nullptr, memory.data()));
     EXPECT_FALSE(surface.CreateFromInfo(AsInfo(good), nullptr));
     EXPECT_TRUE(surface.IsEmpty());
-    Canvas canvas(4, 4);
-    EXPECT_EQ(0, surface.Draw(canvas.dc, 0, 0, false));
-    EXPECT_EQ(0x00ABCDEFu, canvas.At(0, 0));
+    SectionCanvas canvas(4, 4, kUntouched);
+    EXPECT_EQ(0, surface.Draw(canvas.Dc(), 0, 0, false));
+    EXPECT_EQ(kUntouched, canvas.At(0, 0));
 }
 
 TEST(PixelSurface, ClearKeepsThePaletteAndTheNextCreationReplacesIt)
@@ -224,8 +191,8 @@ TEST(PixelSurface, ClearKeepsThePaletteAndTheNextCreationReplacesIt)
         EXPECT_FALSE(IsLiveGdiObject(section));
         EXPECT_EQ(first, surface.GetPalette().GetSafeHandle());
         EXPECT_TRUE(IsLiveGdiObject(first));
-        Canvas canvas(4, 4);
-        EXPECT_EQ(0, surface.Draw(canvas.dc, 0, 0, false));
+        SectionCanvas canvas(4, 4, kUntouched);
+        EXPECT_EQ(0, surface.Draw(canvas.Dc(), 0, 0, false));
 
         ASSERT_TRUE(surface.CreateFromInfo(AsInfo(info), memory.data()));
         EXPECT_FALSE(IsLiveGdiObject(first)) << "the old palette is deleted";
@@ -254,8 +221,8 @@ TEST(PixelSurface, EveryPathGivesItsGraphicsObjectsBack)
         EXPECT_FALSE(surface.CreateFromInfo(AsInfo(tooLargeImage), memory.data())) << "refused after the section";
         surface.CreateFromPicture(holder, 8, 8);
         EXPECT_FALSE(surface.IsEmpty());
-        Canvas canvas(8, 8);
-        EXPECT_EQ(8, surface.Draw(canvas.dc, 0, 0, false));
+        SectionCanvas canvas(8, 8, kUntouched);
+        EXPECT_EQ(8, surface.Draw(canvas.Dc(), 0, 0, false));
         surface.CreateFromPicture(holder, 0, 8);
         EXPECT_TRUE(surface.IsEmpty());
     };
@@ -271,8 +238,8 @@ TEST(PixelSurface, TwentyFourBitRowsArePadded)
     PixelSurface surface;
     ASSERT_TRUE(surface.CreateFromInfo(AsInfo(info), memory));
     EXPECT_EQ(nullptr, surface.Pixels()) << "only 32-bit surfaces are handed out as pixels";
-    Canvas canvas(3, 2);
-    EXPECT_EQ(2, surface.Draw(canvas.dc, 0, 0, false));
+    SectionCanvas canvas(3, 2, kUntouched);
+    EXPECT_EQ(2, surface.Draw(canvas.Dc(), 0, 0, false));
     EXPECT_EQ(0x00131211u, canvas.At(0, 0)); // memory row 1 at the top
     EXPECT_EQ(0x00030201u, canvas.At(0, 1));
     EXPECT_EQ(0x00090807u, canvas.At(2, 1));

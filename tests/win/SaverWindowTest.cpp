@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "SectionCanvas.h"
+#include "Win32TestSupport.h"
 #include "host/SaverApp.h"
 #include "host/SaverWindow.h"
 #include "resources/resource.h"
@@ -21,19 +23,6 @@ int TakeCloses(HWND window)
     while (PeekMessageA(&message, window, WM_CLOSE, WM_CLOSE, PM_REMOVE))
         ++count;
     return count;
-}
-
-int DrainQuit()
-{
-    int quitCode = -1;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            quitCode = static_cast<int>(message.wParam);
-        else
-            DispatchMessageA(&message);
-    }
-    return quitCode;
 }
 
 LPARAM Position(int x, int y)
@@ -67,7 +56,7 @@ private:
 struct SaverFixture : ::testing::Test {
     void SetUp() override
     {
-        DrainQuit();
+        DrainQueue();
         window = new ObservedSaverWindow(deleted);
         const RECT rect{0, 0, 64, 48};
         ASSERT_TRUE(window->PrepareAndCreate(0, WS_POPUP, rect, nullptr));
@@ -77,7 +66,7 @@ struct SaverFixture : ::testing::Test {
     {
         if (IsWindow(handle))
             DestroyWindow(handle);
-        DrainQuit();
+        DrainQueue();
     }
     int Send(UINT message, WPARAM wParam, LPARAM lParam = 0)
     {
@@ -175,14 +164,14 @@ TEST_F(SaverFixture, CloseDestroysAndTheWindowsOwnQuitEndsTheProgramWithZero)
     SendMessageA(handle, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(handle));
     EXPECT_TRUE(deleted);
-    EXPECT_EQ(0, DrainQuit());
+    EXPECT_EQ(0, DrainQueue());
 }
 
 // The real full-screen window, briefly: top-most, a visible popup over exactly the primary
 // screen, with the three timers running.
 TEST(SaverWindow, FullScreenIsATopMostPopupOverThePrimaryScreenWithItsThreeTimers)
 {
-    DrainQuit();
+    DrainQueue();
     SaverApp app;
     auto* saver = new SaverWindow;
     ASSERT_TRUE(saver->CreateFullScreen());
@@ -207,7 +196,7 @@ TEST(SaverWindow, FullScreenIsATopMostPopupOverThePrimaryScreenWithItsThreeTimer
     }
     EXPECT_EQ((std::set<WPARAM>{1, 2, 3}), timers);
     DestroyWindow(full);
-    DrainQuit();
+    DrainQueue();
 }
 
 TEST_F(SaverFixture, PreparesTheWaterAndTicksLikeTheCore)
@@ -235,90 +224,36 @@ TEST_F(SaverFixture, PreparesTheWaterAndTicksLikeTheCore)
 
 namespace {
 
-// Bitmap 132 as 32-bit pixels, top row first.
-std::vector<uint32_t> PreviewPixels(int& width, int& height)
-{
-    HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PREVIEW));
-    BITMAP description{};
-    GetObjectA(bitmap, sizeof description, &description);
-    width = description.bmWidth;
-    height = description.bmHeight;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    std::vector<uint32_t> pixels(static_cast<size_t>(width * height));
-    HDC screen = GetDC(nullptr);
-    GetDIBits(screen, bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(bitmap);
-    return pixels;
-}
-
-// What the window shows, 32-bit pixels, top row first.
+// What the window shows, top row first.
 std::vector<uint32_t> WindowPixels(HWND window, int width, int height)
 {
+    SectionCanvas canvas(width, height);
     HDC dc = GetDC(window);
-    HDC memory = CreateCompatibleDC(dc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, section);
-    BitBlt(memory, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits), static_cast<uint32_t*>(bits) + width * height);
-    SelectObject(memory, old);
-    DeleteObject(section);
-    DeleteDC(memory);
+    BitBlt(canvas.Dc(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
     ReleaseDC(window, dc);
-    return pixels;
-}
-
-LRESULT CALLBACK HostProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND MakeHost(int width, int height)
-{
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = HostProcedure;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        windowClass.lpszClassName = "VellumarTestHost";
-        registered = RegisterClassA(&windowClass) != 0;
-    }
-    return CreateWindowExA(0, "VellumarTestHost", "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, width,
-                           height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    return canvas.Pixels();
 }
 
 }  // namespace
 
 TEST(DrawWindowPreview, TilesBitmap132FromTheTopLeftAndEndsWithItsHost)
 {
-    int tileWidth = 0, tileHeight = 0;
-    const std::vector<uint32_t> tile = PreviewPixels(tileWidth, tileHeight);
+    const HBITMAP bitmap = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PREVIEW));
+    const int tileWidth = BitmapSize(bitmap).cx, tileHeight = BitmapSize(bitmap).cy;
+    const std::vector<uint32_t> tile = ReadBitmap(bitmap);
+    DeleteObject(bitmap);
     ASSERT_EQ(156, tileWidth);
     ASSERT_EQ(117, tileHeight);
 
     // A box of several tiles, and one smaller than a tile that shows one clipped tile.
     for (const SIZE box : {SIZE{300, 200}, SIZE{100, 80}}) {
         SCOPED_TRACE(box.cx);
-        DrainQuit();
+        DrainQueue();
         SaverApp app;
-        HWND host = MakeHost(box.cx, box.cy);
+        HWND host = MakeTestWindow("VellumarTestHost", DefWindowProcA, WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                   RECT{0, 0, box.cx, box.cy});
         ASSERT_NE(nullptr, host);
-        const std::string handle = std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(host)));
-        ASSERT_TRUE(app.StartPreview({"Vellumar.scr", "/p", handle}));
+        ASSERT_TRUE(app.StartPreview({"Vellumar.scr", "/p", HandleText(host)}));
         EXPECT_EQ("p", app.mode);
         auto* preview = dynamic_cast<DrawWindow*>(app.m_pMainWnd);
         ASSERT_NE(nullptr, preview);
@@ -340,7 +275,7 @@ TEST(DrawWindowPreview, TilesBitmap132FromTheTopLeftAndEndsWithItsHost)
         int wrong = 0;
         for (int y = 0; y < box.cy; ++y)
             for (int x = 0; x < box.cx; ++x)
-                wrong += (shown[y * box.cx + x] & 0xFFFFFF) != (tile[(y % tileHeight) * tileWidth + x % tileWidth] & 0xFFFFFF);
+                wrong += shown[y * box.cx + x] != tile[(y % tileHeight) * tileWidth + x % tileWidth];
         EXPECT_EQ(0, wrong);
 
         // Ticks in preview mode have nothing to move and draw nothing.
@@ -352,6 +287,6 @@ TEST(DrawWindowPreview, TilesBitmap132FromTheTopLeftAndEndsWithItsHost)
         DestroyWindow(host);
         EXPECT_FALSE(IsWindow(child));
         EXPECT_EQ(nullptr, app.m_pMainWnd);
-        EXPECT_EQ(0, DrainQuit());  // the main-window rule ends the program with 0
+        EXPECT_EQ(0, DrainQueue());  // the main-window rule ends the program with 0
     }
 }

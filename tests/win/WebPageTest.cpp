@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -28,19 +27,15 @@ std::string ProgramFolder()
 
 std::string ReadFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    const std::vector<uint8_t> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 class WebPage : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder = std::string(temp) + "vellumar-web-page-" + std::to_string(GetCurrentProcessId());
+        folder = TempDirectory() + "vellumar-web-page-" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(folder.c_str(), nullptr);
         browser = folder + "\\browser.exe";
         log = folder + "\\browser.log";
@@ -96,6 +91,14 @@ protected:
         }
     }
 
+    // The browser started once, with `command`.
+    void ExpectOneStart(const std::string& command)
+    {
+        const auto starts = Starts(1);
+        ASSERT_EQ(1u, starts.size());
+        EXPECT_EQ(command, starts[0]);
+    }
+
     // Nothing may start: a started browser writes its log well within this time.
     void ExpectNothingStarted()
     {
@@ -133,9 +136,7 @@ TEST_F(WebPage, StartsTheRegisteredTextWithTheAddressGluedOn)
 {
     SetText(nullptr, "\"" + browser + "\" \"%1\" ");
     open_web_page(kAddress);
-    const auto starts = Starts(1);
-    ASSERT_EQ(1u, starts.size());
-    EXPECT_EQ("\"" + browser + "\" \"%1\" " + kAddress, starts[0]);
+    ExpectOneStart("\"" + browser + "\" \"%1\" " + kAddress);
     EXPECT_NE(std::string::npos, ReadFile(log).find("show: 5\r\n"));  // SW_SHOW
 }
 
@@ -143,9 +144,7 @@ TEST_F(WebPage, FirstValueIsUsedWhateverItsName)
 {
     SetText("open", browser + " -named ");
     open_web_page(kAddress);
-    const auto starts = Starts(1);
-    ASSERT_EQ(1u, starts.size());
-    EXPECT_EQ(browser + " -named " + kAddress, starts[0]);
+    ExpectOneStart(browser + " -named " + kAddress);
 }
 
 // The whole of a 255-character command starts; one of 256 is not started cut.
@@ -157,37 +156,14 @@ TEST_F(WebPage, CommandOfExactly255CharactersStartsAndOneMoreNothing)
     const std::string text = browser + std::string(255 - kAddress.size() - browser.size(), ' ');
     SetText(nullptr, text);
     open_web_page(kAddress);
-    const auto starts = Starts(1);
-    ASSERT_EQ(1u, starts.size());
-    EXPECT_EQ(text + kAddress, starts[0]);
-}
-
-TEST_F(WebPage, ValueLargerThanTheBufferStartsNothing)
-{
-    SetText(nullptr, browser + " " + std::string(300, 'x'));
-    open_web_page(kAddress);
-    ExpectNothingStarted();
+    ExpectOneStart(text + kAddress);
 }
 
 TEST_F(WebPage, DataWithoutTerminatingZeroIsReadOnlyAsFarAsItGoes)
 {
     SetValue(nullptr, REG_BINARY, browser + " ");
     open_web_page(kAddress);
-    const auto starts = Starts(1);
-    ASSERT_EQ(1u, starts.size());
-    EXPECT_EQ(browser + " " + kAddress, starts[0]);
-}
-
-TEST_F(WebPage, UnreadableFirstValueOrEmptyTextStartsNothing)
-{
-    // A value name longer than the 256-character name buffer: the value cannot be read.
-    SetText(std::string(300, 'n').c_str(), browser + " ");
-    open_web_page(kAddress);
-    ExpectNothingStarted();
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, kCommandKey);
-    SetText(nullptr, "");
-    open_web_page(kAddress);
-    ExpectNothingStarted();
+    ExpectOneStart(browser + " " + kAddress);
 }
 
 // The home-page button opens the page on every platform. On the Windows 95 family it also
@@ -200,24 +176,16 @@ TEST_F(WebPage, HomePageButtonOpensThePageAndEndsTheDialogOnlyOnTheWindows95Fami
     ConfigDialog dialog;
     bool openAfterTheClick = false;
     DialogScript script({
-        [] {
-            const HWND window = ThreadDialogWith(IDC_HOME_PAGE);
-            if (!window || !IsWindowVisible(window))
-                return false;
-            SendMessageA(GetDlgItem(window, IDC_HOME_PAGE), BM_CLICK, 0, 0);
-            return true;
-        },
-        [&] {
+        OnShown([] { return ThreadDialogWith(IDC_HOME_PAGE); },
+                [](HWND window) { SendMessageA(GetDlgItem(window, IDC_HOME_PAGE), BM_CLICK, 0, 0); }),
+        Now([&] {
             openAfterTheClick = ThreadDialogWith(IDC_HOME_PAGE) != nullptr;
             PressKey(VK_ESCAPE);
-            return true;
-        },
+        }),
     });
     EXPECT_EQ(windows95Family ? IDOK : IDCANCEL, dialog.DoModal());
     EXPECT_EQ(!windows95Family, openAfterTheClick);
-    const auto starts = Starts(1);
-    ASSERT_EQ(1u, starts.size());
-    EXPECT_EQ(browser + " " + kAddress, starts[0]);
+    ExpectOneStart(browser + " " + kAddress);
     DrainQueue();
 }
 
@@ -227,8 +195,18 @@ TEST(Windows95Family, ThisRunIsOne)
     EXPECT_TRUE(is_win9x_platform());
 }
 
-TEST_F(WebPage, MissingKeyStartsNothing)
+// No key, a value larger than the buffer, a value name longer than the 256-character name
+// buffer (the value cannot be read), empty text.
+TEST_F(WebPage, MissingOverlongUnreadableOrEmptyCommandStartsNothing)
 {
+    const std::pair<std::string, std::string> values[] = {
+        {"", browser + " " + std::string(300, 'x')}, {std::string(300, 'n'), browser + " "}, {"", ""}};
     open_web_page(kAddress);
     ExpectNothingStarted();
+    for (const auto& [name, text] : values) {
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, kCommandKey);
+        SetText(name.empty() ? nullptr : name.c_str(), text);
+        open_web_page(kAddress);
+        ExpectNothingStarted();
+    }
 }
