@@ -22,6 +22,7 @@ if [ $# -lt 1 ]; then
 fi
 
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../tests/lib/Session.sh"
 
 # The build folder is the nearest folder above the program that holds CMakeCache.txt.
 find_build_dir() {
@@ -48,33 +49,20 @@ export WINEPREFIX=$STATE/prefix
 LOCK=$STATE/lock
 SESSION=$STATE/session   # "DISPLAY XVFB_PID" of the shared Xvfb, when this script started one
 
-pid_alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
-
 # Users whose process has gone (killed by a ctest timeout, say) no longer count.
 live_users() {
   local n=0 f
   for f in "$STATE"/users/*; do
     [ -e "$f" ] || continue
-    if pid_alive "$(basename "$f")"; then n=$((n + 1)); else rm -f "$f"; fi
+    if ended "$(basename "$f")"; then rm -f "$f"; else n=$((n + 1)); fi
   done
   echo "$n"
 }
 
+# The server outlives this run (it is in a session of its own): the last run out ends it.
 start_xvfb() {
-  local fifo pid display
-  fifo=$(mktemp -u "$STATE/displayfd.XXXXXX")
-  mkfifo "$fifo" || return 1
-  # setsid: the server belongs to the session, not to this run's process group.
-  setsid Xvfb -displayfd 3 -screen 0 "${VELLUMAR_WINE_SCREEN:-1024x768x24}" -nolisten tcp -noreset \
-    3>"$fifo" >/dev/null 2>&1 </dev/null &
-  pid=$!
-  display=$(timeout 20 head -n1 "$fifo")
-  rm -f "$fifo"
-  if [ -z "$display" ]; then
-    kill "$pid" 2>/dev/null
-    return 1
-  fi
-  echo ":$display $pid" >"$SESSION"
+  launch_xvfb "${VELLUMAR_WINE_SCREEN:-1024x768x24}" || return 1
+  echo "$XVFB_DISPLAY $XVFB_PID" >"$SESSION"
 }
 
 make_prefix() {
@@ -99,7 +87,7 @@ touch "$STATE/users/$$"
 OWN_DISPLAY=${DISPLAY:-}
 if [ -z "$OWN_DISPLAY" ]; then
   read -r SESSION_DISPLAY SESSION_XVFB 2>/dev/null <"$SESSION" || SESSION_DISPLAY=""
-  if [ -z "$SESSION_DISPLAY" ] || ! pid_alive "${SESSION_XVFB:-}"; then
+  if [ -z "$SESSION_DISPLAY" ] || ended "${SESSION_XVFB:-}"; then
     if ! start_xvfb; then
       echo "wine-run.sh: Xvfb did not start" >&2
       rm -f "$STATE/users/$$"
@@ -124,7 +112,7 @@ leave() {
     "$WINE_SERVER" -k 2>/dev/null
     if [ -f "$SESSION" ]; then
       read -r _ xvfb_pid <"$SESSION"
-      pid_alive "${xvfb_pid:-}" && kill "$xvfb_pid" 2>/dev/null
+      ended "${xvfb_pid:-}" || kill "$xvfb_pid" 2>/dev/null
       rm -f "$SESSION"
     fi
   fi

@@ -6,32 +6,22 @@
 set -uo pipefail
 WINE_RUN=$1 SAVER=$2 WORK=$3
 source "$(dirname "$0")/DialogsE2ELib.sh"
-: "${VELLUMAR_WINE_DIR:?}"
-
-TITLE='3D Vellumar ScreenSaver'
-rm -rf "$WORK" && mkdir -p "$WORK" || fail "no work folder"
-trap cleanup EXIT
-start_display
+fresh_dir "$WORK" >/dev/null || fail "no work folder"
 start_wine_session
 
 # Starts the saver with the given arguments, checks its dialog, closes it with the key $1.
 check_configure() {
   local closeKey=$1
   shift
-  local pid window
-  "$WINE_RUN" "$SAVER" "$@" &
-  pid=$!
-  STARTED_PIDS+=("$pid")
-  window=$(wait_window "$TITLE" 40) || fail "no window titled '$TITLE' for arguments '$*'"
-  is_top_level "$window" || fail "the dialog is not a top-level window (arguments '$*')"
+  open_dialog "$@"
+  is_top_level "$DIALOG" || fail "the dialog is not a top-level window (arguments '$*')"
   [ "$(visible_windows | wc -l)" -ge 1 ] || fail "nothing visible"
   sleep 0.3
-  kill -0 "$pid" 2>/dev/null || fail "the saver ended before the dialog was closed"
-  xdotool windowfocus --sync "$window" 2>/dev/null
-  xdotool key --clearmodifiers $closeKey
-  wait_exit "$pid" 20 || fail "the saver did not end after $closeKey (arguments '$*')"
+  kill -0 "$DIALOG_PID" 2>/dev/null || fail "the saver ended before the dialog was closed"
+  press $closeKey
+  wait_exit "$DIALOG_PID" 20 || fail "the saver did not end after $closeKey (arguments '$*')"
   [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS after $closeKey (arguments '$*')"
-  wait_window "$TITLE" 1 >/dev/null && fail "the dialog is still shown after the saver ended"
+  wait_window "$DIALOG_TITLE" 1 >/dev/null && fail "the dialog is still shown after the saver ended"
   note "ok: arguments '$*' closed with $closeKey"
 }
 

@@ -5,34 +5,21 @@
 #   WINE_RUN          the wine runner (cmake/wine-run.sh)
 #   VELLUMAR_WINE_DIR the wine folder
 
-source "$(dirname "${BASH_SOURCE[0]}")/XSession.sh"
+: "${VELLUMAR_WINE_DIR:?the dialogs tests run in a wine folder of their own}"
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/WineSession.sh"
 
 # Runs a wine program to its end (registry edits and the like); its output is dropped.
-wine_quiet() {
-  "$WINE_RUN" "$@" >/dev/null 2>&1
+wine_quiet() { "$WINE_RUN" "$@" >/dev/null 2>&1; }
+
+# The X id of a visible window whose title is exactly $1, when there is one.
+window_titled() {
+  local id
+  id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+  [ -n "$id" ] && echo "$id"
 }
 
-# The Windows spelling of a Unix path, through wine's Z: drive.
-windows_path() {
-  local path
-  path=$(cd "$1" && pwd)
-  echo "Z:${path//\//\\}"
-}
-
-# Waits up to $2 seconds (default 30) for a visible window whose title is exactly $1 and
-# prints its X id.
-wait_window() {
-  local title=$1 limit=${2:-30} id i
-  for ((i = 0; i < limit * 10; i++)); do
-    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1)
-    if [ -n "$id" ]; then
-      echo "$id"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
+# Waits up to $2 seconds for a visible window whose title is exactly $1 and prints its X id.
+wait_window() { wait_until "$2" window_titled "$1"; }
 
 # True when the X window is a direct child of the root window: a top-level window.
 is_top_level() {
@@ -44,43 +31,31 @@ visible_windows() {
   xdotool search --onlyvisible --name '' 2>/dev/null | sort
 }
 
-# Waits up to $2 seconds (default 20) for process $1, a child of this shell, to end, and
-# leaves its exit status in EXIT_STATUS. Fails (returns 1) on timeout.
-EXIT_STATUS=""
-wait_exit() {
-  local pid=$1 limit=${2:-20} i
-  for ((i = 0; i < limit * 10; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_STATUS=0
-      wait "$pid" || EXIT_STATUS=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
+# Starts the saver ($SAVER) with "$@" and waits up to 40 s for its configure dialog; sets
+# DIALOG_PID and DIALOG, the dialog's X id.
+DIALOG_TITLE='3D Vellumar ScreenSaver'
+open_dialog() {
+  "$WINE_RUN" "$SAVER" "$@" &
+  DIALOG_PID=$!
+  started $DIALOG_PID
+  DIALOG=$(wait_window "$DIALOG_TITLE" 40) || fail "no window titled '$DIALOG_TITLE' for arguments '$*'"
 }
 
-# Waits up to $3 seconds (default 15) until the recording program's log $1 holds $2 starts.
-wait_records() {
-  local log=$1 count=$2 limit=${3:-15} i
-  for ((i = 0; i < limit * 10; i++)); do
-    [ -f "$log" ] && [ "$(grep -c '^command: ' "$log")" -ge "$count" ] && return 0
-    sleep 0.1
-  done
-  return 1
+# Gives the dialog the focus and presses the keys "$@" there.
+press() {
+  xdotool windowfocus --sync "$DIALOG" 2>/dev/null
+  xdotool key --clearmodifiers "$@"
 }
 
-# The command line of the n-th start in a recording program's log, without the line's CR.
-recorded_command() {
-  grep '^command: ' "$1" | sed -n "${2}p" | sed 's/^command: //; s/\r$//'
-}
+records_at_least() { [ -f "$1" ] && [ "$(grep -c '^command: ' "$1")" -ge "$2" ]; }
 
-recorded_show() {
-  grep '^show: ' "$1" | sed -n "${2}p" | sed 's/^show: //; s/\r$//'
-}
+# Waits up to 15 s until the recording program's log $1 holds $2 starts.
+wait_records() { wait_until 15 records_at_least "$1" "$2"; }
 
-recorded_directory() {
-  grep '^directory: ' "$1" | sed -n "${2}p" | sed 's/^directory: //; s/\r$//'
+# Field $1 (command, show or directory) of the $3-th start in the recording program's log $2,
+# without the line's CR.
+recorded() {
+  grep "^$1: " "$2" | sed -n "${3}p" | sed "s/^$1: //; s/\r\$//"
 }
 
 # Starts the test's wine session and keeps it up: one wine program runs for the whole test,
@@ -89,8 +64,11 @@ recorded_directory() {
 # shows wine's own progress window meanwhile; the next run waits for it, so what the test
 # watches afterwards is only its programs' doing. Without a window manager, wine's windows are
 # made unmanaged: a managed window waits for a manager that never answers whenever it hides.
+# Ends them all with the script.
 start_wine_session() {
+  trap wine_cleanup EXIT
+  start_display 1024x768x24
   "$WINE_RUN" ping.exe -n 3600 127.0.0.1 >/dev/null 2>&1 &
-  STARTED_PIDS+=("$!")
+  started $!
   wine_quiet reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f || fail "wine does not run"
 }

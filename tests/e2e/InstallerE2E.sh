@@ -7,15 +7,11 @@
 set -uo pipefail
 WINE_RUN=$1 INSTALLER=$2 RECORDER=$3 WORK=$4
 source "$(dirname "$0")/DialogsE2ELib.sh"
-: "${VELLUMAR_WINE_DIR:?}"
 
 rm -rf "$WORK" && mkdir -p "$WORK/app" "$WORK/elsewhere" || fail "no work folder"
 cp "$INSTALLER" "$WORK/app/installer.exe" && cp "$RECORDER" "$WORK/app/rundll32.exe" || fail "copy"
 LOG=$WORK/app/rundll32.log
 EXPECTED='rundll32.exe desk.cpl,InstallScreenSaver vellumar.scr'
-
-trap cleanup EXIT
-start_display
 start_wine_session
 
 # Runs the installer from folder $1 with the remaining arguments, watching the display while
@@ -29,7 +25,7 @@ check_run() {
   before=$(visible_windows)
   (cd "$from" && exec "$WINE_RUN" "$WORK/app/installer.exe" "$@") &
   pid=$!
-  STARTED_PIDS+=("$pid")
+  started $pid
   # Any window the installer shows (a message box would wait for a click) appears meanwhile.
   windows=""
   while kill -0 "$pid" 2>/dev/null; do
@@ -44,11 +40,11 @@ check_run() {
   sleep 0.5
   [ "$(grep -c '^command: ' "$LOG")" -eq $((runs_before + 1)) ] || fail "more than one start"
   local got
-  got=$(recorded_command "$LOG" $((runs_before + 1)))
+  got=$(recorded command "$LOG" $((runs_before + 1)))
   [ "$got" = "$EXPECTED" ] || fail "started '$got', expected '$EXPECTED'"
-  got=$(recorded_show "$LOG" $((runs_before + 1)))
+  got=$(recorded show "$LOG" $((runs_before + 1)))
   [ "$got" = 0 ] || fail "started with show state '$got', not SW_HIDE (0)"
-  got=$(recorded_directory "$LOG" $((runs_before + 1)))
+  got=$(recorded directory "$LOG" $((runs_before + 1)))
   [ "$got" = "$(windows_path "$from")" ] || fail "started in '$got', expected '$(windows_path "$from")'"
   note "ok: from $(basename "$from") with arguments '$*'"
 }

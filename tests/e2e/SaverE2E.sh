@@ -7,44 +7,13 @@
 # Every program it starts, the prefix's wineserver and its Xvfb end with it.
 set -uo pipefail
 
-WINE_RUN=$1
-SAVER=$2
-SHOW_PICTURE=$3
-PREVIEW_HOST=$4
-mkdir -p "$5"
-WORK=$(cd "$5" && pwd)
+WINE_RUN=$1 SAVER=$2 SHOW_PICTURE=$3 PREVIEW_HOST=$4 WORK=$5
+source "$(dirname "$0")/../lib/WineSession.sh"
+WORK=$(work_dir "$WORK") && RUN=$(fresh_dir "$WORK/run") || fail "no work folder"
 CHECK="/usr/bin/python3 $(cd "$(dirname "$0")" && pwd)/saver_check.py"
 WIDTH=1024
 HEIGHT=768
-
-export VELLUMAR_WINE_DIR=${VELLUMAR_WINE_DIR:-$WORK/wine}
-PREFIX=$VELLUMAR_WINE_DIR/prefix
-rm -rf "$WORK/run"
-mkdir -p "$WORK/run"
-RUN=$WORK/run
-
-source "$(dirname "$0")/XSession.sh"
-trap cleanup EXIT
-
-windows_path() {
-  local path
-  path=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-  echo "Z:${path//\//\\}"
-}
-
-# Waits up to $2 seconds for our child $1 to end and sets EXIT_STATUS; false on timeout.
-wait_exit() {
-  local pid=$1 limit=${2:-20} i
-  for ((i = 0; i < limit * 10; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_STATUS=0
-      wait "$pid" || EXIT_STATUS=$?
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
+trap wine_cleanup EXIT
 
 screenshot() {
   import -window root "$RUN/$1.png" && convert "$RUN/$1.png" -depth 8 "rgb:$RUN/$1.rgb"
@@ -56,52 +25,50 @@ start_full_screen() {
   xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
   "$WINE_RUN" "$SAVER" /s >>"$RUN/saver.log" 2>&1 &
   SAVER_PID=$!
-  STARTED_PIDS+=($SAVER_PID)
+  started $SAVER_PID
 }
 
-# Waits until the saver covers the screen (the screen no longer shows the picture exactly,
-# or the drops have started), then for the mouse event at rest to have come and gone.
+# True once the screen no longer shows the picture exactly (the saver covers it, or the drops
+# have started); fails the test when process $1 has ended.
+saver_covers_screen() {
+  kill -0 "$1" 2>/dev/null || fail "the saver ended by itself"
+  screenshot probe
+  ! $CHECK desktop "$RUN/probe.rgb" $WIDTH $HEIGHT >/dev/null 2>&1
+}
+
+# Waits until the saver covers the screen, then for the mouse event at rest to have come and gone.
 wait_saver_running() {
-  local pid=$1 i
-  for ((i = 0; i < 150; i++)); do
-    kill -0 "$pid" 2>/dev/null || fail "the saver ended by itself"
-    screenshot probe
-    $CHECK desktop "$RUN/probe.rgb" $WIDTH $HEIGHT >/dev/null 2>&1 || break
-    sleep 0.1
-  done
+  local pid=$1
+  wait_until 30 saver_covers_screen "$pid"
   sleep 1.5
   kill -0 "$pid" 2>/dev/null || fail "the saver ended without input (the first mouse event at rest ended it?)"
 }
 
-start_display
+start_display ${WIDTH}x${HEIGHT}x24
 note "display $DISPLAY"
 
 # The known picture as the desktop.
 "$WINE_RUN" "$SHOW_PICTURE" >"$RUN/show-picture.log" 2>&1 &
 PICTURE_PID=$!
-STARTED_PIDS+=($PICTURE_PID)
-deadline=$((SECONDS + 120))  # the first run in a fresh prefix makes the prefix
-while [ $SECONDS -lt $deadline ]; do
+started $PICTURE_PID
+picture_shown() {
   kill -0 "$PICTURE_PID" 2>/dev/null || fail "the picture program ended: $(cat "$RUN/show-picture.log")"
   screenshot desktop
-  $CHECK desktop "$RUN/desktop.rgb" $WIDTH $HEIGHT >/dev/null 2>&1 && break
-  sleep 0.1
-done
+  $CHECK desktop "$RUN/desktop.rgb" $WIDTH $HEIGHT >/dev/null 2>&1
+}
+wait_until 120 picture_shown  # the first run in a fresh prefix makes the prefix
 $CHECK desktop "$RUN/desktop.rgb" $WIDTH $HEIGHT || fail "the test picture did not come up"
 note "the test picture is the desktop"
 
-TEMP_DIR=$(find "$PREFIX/drive_c/users" -maxdepth 4 -type d \( -name Temp -o -name temp \) | head -n1)
-[ -d "$TEMP_DIR" ] || fail "no temporary directory in the prefix"
-rm -f "$TEMP_DIR"/cTempPicture.bmp "$TEMP_DIR"/~ex*.tmp
+clean_temp_dir
 
 # ---- Full screen: snapshot, picture, animation; a one-pixel move ends it.
 $CHECK watch "$TEMP_DIR" "$RUN/kept" 60 >"$RUN/watch.log" 2>&1 &
-WATCHER=$!
-STARTED_PIDS+=($WATCHER)
-for ((i = 0; i < 100; i++)); do grep -q watching "$RUN/watch.log" && break; sleep 0.1; done
+started $!
+wait_line "$RUN/watch.log" watching 10
 
 start_full_screen
-for ((i = 0; i < 200; i++)); do grep -q '^delete cTempPicture.bmp' "$RUN/watch.log" && break; sleep 0.1; done
+wait_line "$RUN/watch.log" '^delete cTempPicture.bmp' 20
 sleep 1
 screenshot first
 sleep 1
@@ -136,8 +103,7 @@ xdotool mousemove $((WIDTH / 2 + 1)) $((HEIGHT / 2))
 wait_exit "$SAVER_PID" 10 || fail "a one-pixel mouse move did not end the saver"
 [ "$EXIT_STATUS" = 0 ] || fail "after a mouse move the saver ended with status $EXIT_STATUS"
 note "a one-pixel mouse move ended the saver with status 0"
-leftovers=$(find "$TEMP_DIR" -maxdepth 1 \( -iname 'cTempPicture.bmp' -o -iname '~ex*' \) | wc -l)
-[ "$leftovers" -eq 0 ] || fail "files left in the temporary directory: $(ls "$TEMP_DIR")"
+[ -z "$(saver_temp_files)" ] || fail "files left in the temporary directory: $(ls "$TEMP_DIR")"
 note "no snapshot or ~ex file is left"
 
 # ---- A key press and a mouse click end it too (every kind of input, 30 times over, is the
@@ -158,17 +124,14 @@ done
 # another process; there only the geometry is checked here (the painting is checked
 # in-process by the window tests).
 SAVER_WINDOWS=$(windows_path "$SAVER")
+host_reported() { grep -q covers-host "$RUN/host-$box.log" 2>/dev/null || ended "$HOST_PID"; }
 PREVIEW_BITMAP=$(cd "$(dirname "$0")/../../resources" && pwd)/Preview.bmp
 for box in 300x200 100x80; do
   "$WINE_RUN" "$PREVIEW_HOST" "${box%x*}" "${box#*x}" 3000 "$SAVER_WINDOWS" >"$RUN/host-$box.log" 2>&1 &
   HOST_PID=$!
-  STARTED_PIDS+=($HOST_PID)
+  started $HOST_PID
   if [ "$WINE_SHOWS_OTHER_PROCESS_CHILDREN" = yes ]; then
-    for ((i = 0; i < 600; i++)); do
-      grep -q 'covers-host' "$RUN/host-$box.log" 2>/dev/null && break
-      kill -0 "$HOST_PID" 2>/dev/null || break
-      sleep 0.1
-    done
+    wait_until 60 host_reported
     sleep 1
     screenshot "preview-$box"
     $CHECK preview "$RUN/preview-$box.rgb" $WIDTH $HEIGHT "${box%x*}" "${box#*x}" "$PREVIEW_BITMAP" ||
@@ -215,9 +178,9 @@ time_first_frame() {
   xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
   # Wine stamps its trace with CLOCK_MONOTONIC_RAW, which drifts away from /proc/uptime.
   started=$(python3 -c 'import time; print("%.3f" % time.clock_gettime(time.CLOCK_MONOTONIC_RAW))')
-  WINEPREFIX=$PREFIX WINEDEBUG=+timestamp,+relay "$WINE" "$@" 2>"$log" &
+  WINEDEBUG=+timestamp,+relay "$WINE" "$@" 2>"$log" &
   pid=$!
-  STARTED_PIDS+=($pid)
+  started $pid
   sleep 3
   xdotool key space
   wait_exit "$pid" 10 >/dev/null || fail "timing run of $* did not end"

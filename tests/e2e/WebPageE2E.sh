@@ -8,19 +8,14 @@
 set -uo pipefail
 WINE_RUN=$1 SAVER=$2 RECORDER=$3 WORK=$4
 source "$(dirname "$0")/DialogsE2ELib.sh"
-: "${VELLUMAR_WINE_DIR:?}"
 
-TITLE='3D Vellumar ScreenSaver'
 ADDRESS='http://www.example.com/vellumar/'
 KEY='HKCR\htmlfile\shell\open\command'
 
 rm -rf "$WORK" && mkdir -p "$WORK/browser" || fail "no work folder"
 cp "$RECORDER" "$WORK/browser/browser.exe" || fail "copy"
 LOG=$WORK/browser/browser.log
-BROWSER="$(windows_path "$WORK/browser")\\browser.exe"
-
-trap cleanup EXIT
-start_display
+BROWSER=$(windows_path "$WORK/browser/browser.exe")
 start_wine_session
 
 set_command() { # name ('' for the default value), data
@@ -34,34 +29,29 @@ set_command() { # name ('' for the default value), data
 
 # Opens the dialog, presses Enter, and expects the recorder's start $1 ('' for none).
 press_home_page() {
-  local expected=$1 pid window before
+  local expected=$1 before
   rm -f "$LOG"
-  "$WINE_RUN" "$SAVER" /c &
-  pid=$!
-  STARTED_PIDS+=("$pid")
-  window=$(wait_window "$TITLE" 40) || fail "no configure dialog"
+  open_dialog /c
   sleep 0.3
   before=$(visible_windows)
-  xdotool windowfocus --sync "$window" 2>/dev/null
-  xdotool key --clearmodifiers Return
+  press Return
   if [ -n "$expected" ]; then
     wait_records "$LOG" 1 || fail "nothing started for '$expected'"
     sleep 0.5
     [ "$(grep -c '^command: ' "$LOG")" -eq 1 ] || fail "started more than once"
     local got
-    got=$(recorded_command "$LOG" 1)
+    got=$(recorded command "$LOG" 1)
     [ "$got" = "$expected" ] || fail "started '$got', expected '$expected'"
   else
     sleep 3
-    [ ! -e "$LOG" ] || fail "started '$(recorded_command "$LOG" 1)' without a registered command"
+    [ ! -e "$LOG" ] || fail "started '$(recorded command "$LOG" 1)' without a registered command"
     [ "$(visible_windows)" = "$before" ] || fail "something was shown"
   fi
   # On the NT family the dialog stays open after the button.
-  kill -0 "$pid" 2>/dev/null || fail "the dialog closed after the home-page button"
-  wait_window "$TITLE" 1 >/dev/null || fail "the dialog is gone after the home-page button"
-  xdotool windowfocus --sync "$window" 2>/dev/null
-  xdotool key --clearmodifiers Escape
-  wait_exit "$pid" 20 || fail "the saver did not end after Escape"
+  kill -0 "$DIALOG_PID" 2>/dev/null || fail "the dialog closed after the home-page button"
+  wait_window "$DIALOG_TITLE" 1 >/dev/null || fail "the dialog is gone after the home-page button"
+  press Escape
+  wait_exit "$DIALOG_PID" 20 || fail "the saver did not end after Escape"
   [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS"
 }
 
@@ -90,17 +80,13 @@ note "ok: no key, nothing started"
 wine_quiet reg add 'HKCU\Software\Wine\AppDefaults\Vellumar.scr' /v Version /d win98 /f || fail "reg add"
 set_command '' "$BROWSER "
 rm -f "$LOG"
-"$WINE_RUN" "$SAVER" /c &
-pid=$!
-STARTED_PIDS+=("$pid")
-window=$(wait_window "$TITLE" 40) || fail "no configure dialog (Windows 98)"
+open_dialog /c
 sleep 0.3
-xdotool windowfocus --sync "$window" 2>/dev/null
-xdotool key --clearmodifiers Return
-wait_exit "$pid" 20 || fail "the dialog stayed open after the home-page button on Windows 98"
+press Return
+wait_exit "$DIALOG_PID" 20 || fail "the dialog stayed open after the home-page button on Windows 98"
 [ "$EXIT_STATUS" -eq 0 ] || fail "exit status $EXIT_STATUS on Windows 98"
 wait_records "$LOG" 1 || fail "nothing started on Windows 98"
-[ "$(recorded_command "$LOG" 1)" = "$BROWSER $ADDRESS" ] || fail "started '$(recorded_command "$LOG" 1)' on Windows 98"
+[ "$(recorded command "$LOG" 1)" = "$BROWSER $ADDRESS" ] || fail "started '$(recorded command "$LOG" 1)' on Windows 98"
 wine_quiet reg delete 'HKCU\Software\Wine\AppDefaults\Vellumar.scr' /f
 note "ok: Windows 98 closes the dialog and opens the page"
 echo "web page: all checks passed"

@@ -18,39 +18,28 @@
 # Then a key ends the saver, which must exit with status 0.
 set -uo pipefail
 
-WINE_RUN=$1
-SAVER=$2
-HELPER=$3
-WORK=$4
-FRAMES_TO_RUN=${5:-3000}
+WINE_RUN=$1 SAVER=$2 HELPER=$3 WORK=$4 FRAMES_TO_RUN=${5:-3000}
 MIN_SECONDS=$((FRAMES_TO_RUN * 60 / 1000))
 MAX_SECONDS=$((MIN_SECONDS * 2))
 WARM_UP=30
 RSS_TOLERANCE_KB=1024
 GDI_TOLERANCE=2
-rm -rf "$WORK/run"
-mkdir -p "$WORK/run"
-RUN=$WORK/run
 source "$(dirname "$0")/ReliabilityLib.sh"
-trap cleanup EXIT
-
-start_display
-note "display $DISPLAY"
-prepare_prefix
+begin_run
 # Only the saver's run below traces (+relay); every other program runs with WINEDEBUG=-all.
 "$WINE" reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d gdi32.SetDIBitsToDevice /f \
   >/dev/null 2>&1 || fail "could not limit the relay trace to the presentation call"
 
 "$WINE" "$HELPER" backdrop >"$RUN/backdrop.log" 2>&1 &
-STARTED_PIDS+=($!)
+started $!
 sleep 3
 
 xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
 WINEDEBUG=-all,+relay "$WINE" "$SAVER" /s 2>"$RUN/relay.log" >/dev/null &
 SAVER_PID=$!
-STARTED_PIDS+=($SAVER_PID)
+started $SAVER_PID
 "$WINE" "$HELPER" gdi-watch Vellumar.scr 5000 2>&1 | tr -d '\r' >"$RUN/gdi.log" &
-STARTED_PIDS+=($!)
+started $!
 
 frames() { grep -c 'Ret  gdi32.SetDIBitsToDevice' "$RUN/relay.log"; }
 

@@ -7,16 +7,19 @@
 # last run ends the prefix's wineserver.
 WIDTH=1024
 HEIGHT=768
-export VELLUMAR_WINE_DIR=${VELLUMAR_WINE_DIR:-$WORK/wine}
-export WINEPREFIX=$VELLUMAR_WINE_DIR/prefix
-source "$(dirname "${BASH_SOURCE[0]}")/../e2e/XSession.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../lib/WineSession.sh"
 
-# Makes the prefix (through the runner) and checks that a crash cannot open a dialog.
-prepare_prefix() {
-  "$WINE_RUN" reg query 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog >"$WORK/crash-dialog.txt" 2>&1 ||
-    fail "the prefix has no crash-dialog setting: $(cat "$WORK/crash-dialog.txt")"
-  grep -Eiq 'ShowCrashDialog[[:space:]]+REG_DWORD[[:space:]]+0x0' "$WORK/crash-dialog.txt" ||
-    fail "wine's crash dialog is not switched off: $(cat "$WORK/crash-dialog.txt")"
+# Starts the run: an empty RUN folder, the display, the prefix (made through the runner, and
+# checked that a crash cannot open a dialog) with its temporary folder cleared.
+begin_run() {
+  RUN=$(fresh_dir "$WORK/run") || fail "no work folder"
+  trap wine_cleanup EXIT
+  start_display ${WIDTH}x${HEIGHT}x24
+  note "display $DISPLAY"
+  "$WINE_RUN" reg query 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog >"$RUN/crash-dialog.txt" 2>&1 ||
+    fail "the prefix has no crash-dialog setting: $(cat "$RUN/crash-dialog.txt")"
+  grep -Eiq 'ShowCrashDialog[[:space:]]+REG_DWORD[[:space:]]+0x0' "$RUN/crash-dialog.txt" ||
+    fail "wine's crash dialog is not switched off: $(cat "$RUN/crash-dialog.txt")"
   note "prefix $WINEPREFIX, ShowCrashDialog = 0"
   # From here on one wineserver serves the whole script (cleanup ends it).
   "$WINE_SERVER" -p
@@ -24,8 +27,7 @@ prepare_prefix() {
   # seconds, waiting for one; the saver's full-screen window is run unmanaged instead.
   "$WINE" reg add 'HKCU\Software\Wine\AppDefaults\Vellumar.scr\X11 Driver' /v Managed /d N /f \
     >/dev/null 2>&1 || fail "could not set the saver's window unmanaged"
-  TEMP_DIR=$(find "$WINEPREFIX/drive_c/users" -maxdepth 4 -type d \( -name Temp -o -name temp \) | head -n1)
-  [ -d "$TEMP_DIR" ] || fail "no temporary directory in the prefix"
+  clean_temp_dir
 }
 
 # Linux processes of our prefix other than its wineserver: "PID NAME COMMAND LINE" lines.
@@ -48,27 +50,7 @@ leftover_programs() {
   prefix_processes | awk 'tolower($2) ~ /^(vellumar\.scr|winedbg)/' || true
 }
 
-# Waits up to $2 seconds for our child process $1 to end and puts its exit status in
-# EXIT_STATUS; false on timeout. (Not in a subshell: only this shell can reap its children.)
-wait_exit() {
-  local pid=$1 limit=${2:-20} i
-  EXIT_STATUS=""
-  for ((i = 0; i < limit * 20; i++)); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_STATUS=0
-      wait "$pid" || EXIT_STATUS=$?
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
-
 # The saver's X window, once it is mapped (wine names the class after the program).
 saver_window() {
   xdotool search --onlyvisible --classname 'vellumar.scr' 2>/dev/null | head -n1
-}
-
-temp_leftovers() {
-  find "$TEMP_DIR" -maxdepth 1 \( -iname 'cTempPicture.bmp' -o -iname '~ex*.tmp' \) -printf '%f ' 2>/dev/null
 }

@@ -8,26 +8,18 @@
 # no saver or debugger process behind.
 set -uo pipefail
 
-WINE_RUN=$1
-SAVER=$2
-HELPER=$3
-WORK=$4
-CYCLES=${5:-30}
-rm -rf "$WORK/run"
-mkdir -p "$WORK/run"
+WINE_RUN=$1 SAVER=$2 HELPER=$3 WORK=$4 CYCLES=${5:-30}
 source "$(dirname "$0")/ReliabilityLib.sh"
-trap cleanup EXIT
-
-start_display
-note "display $DISPLAY"
-prepare_prefix
-rm -f "$TEMP_DIR"/cTempPicture.bmp "$TEMP_DIR"/~ex*.tmp
+begin_run
 
 KEYS=(space Escape a Return Alt_L F10 Shift_L 7)
 BUTTONS=(1 3 2)
 MOVES=("1 0" "0 1" "-- -1 0" "0 -1")
 BACK=("-- -1 0" "0 -1" "1 0" "0 1")
 declare -A ENDED=()
+window_or_end() {
+  [ -n "$(saver_window)" ] || { ended "$pid" && fail "cycle $cycle: the saver ended before its window showed"; }
+}
 
 # The pointer starts where wine's first mouse event reports it, the screen's centre, and is
 # not put back after a move: wine keeps the position the last saver saw, and a pointer moved
@@ -36,12 +28,8 @@ xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
 for ((cycle = 1; cycle <= CYCLES; cycle++)); do
   "$WINE" "$SAVER" /s >/dev/null 2>&1 &
   pid=$!
-  STARTED_PIDS+=($pid)
-  for ((i = 0; i < 200; i++)); do
-    [ -n "$(saver_window)" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "cycle $cycle: the saver ended before its window showed"
-    sleep 0.05
-  done
+  started $pid
+  wait_until 10 window_or_end
   [ -n "$(saver_window)" ] || fail "cycle $cycle: no saver window after 10 s"
   # Wine's own mouse event at rest comes just after the window shows; it must not end it.
   sleep 0.5
@@ -53,9 +41,9 @@ for ((cycle = 1; cycle <= CYCLES; cycle++)); do
     3) move=$(((cycle / 4) % ${#MOVES[@]}))
        input="mousemove_relative ${MOVES[$move]}"; xdotool $input ;;
     0) input="another window activated"
-       "$WINE" "$HELPER" activate 1000 >"$WORK/run/activate-$cycle.log" 2>&1 &
+       "$WINE" "$HELPER" activate 1000 >"$RUN/activate-$cycle.log" 2>&1 &
        helper=$!
-       STARTED_PIDS+=($helper) ;;
+       started $helper ;;
   esac
   started=$(date +%s%N)
   # Wine 10 does not always send its event at rest before a move that follows 0.5 s later: the
@@ -73,9 +61,9 @@ for ((cycle = 1; cycle <= CYCLES; cycle++)); do
   [ "$EXIT_STATUS" = 0 ] || fail "cycle $cycle: after '$input' the saver ended with status $EXIT_STATUS"
   if [ "$input" = "another window activated" ]; then
     wait_exit "$helper" 10 || fail "cycle $cycle: the activating program did not end"
-    grep -q '^activated' "$WORK/run/activate-$cycle.log" || fail "cycle $cycle: $(cat "$WORK/run/activate-$cycle.log")"
+    grep -q '^activated' "$RUN/activate-$cycle.log" || fail "cycle $cycle: $(cat "$RUN/activate-$cycle.log")"
   fi
-  left=$(temp_leftovers)
+  left=$(saver_temp_files -printf '%f ')
   [ -z "$left" ] || fail "cycle $cycle: left in the temporary directory: $left"
   left=$(leftover_programs)
   [ -z "$left" ] || fail "cycle $cycle: processes left: $left"
