@@ -26,7 +26,6 @@ finish() {
   return 0
 }
 trap finish EXIT
-rm -rf "$SHARED/prefix" "$WORK/destdir" "$SHARED/config" "$SHARED/home"
 
 # ---- A prefix of one's own, and /usr through DESTDIR as a package build does it.
 cmake --install "$BUILD" --prefix "$SHARED/prefix" >"$WORK/install.log" || fail "cmake --install failed: $(cat "$WORK/install.log")"
