@@ -151,11 +151,7 @@ before=$(xdotool search --onlyvisible --name '' 2>/dev/null | sort)
 for handle in "" 0 abc 12345678 4294967295 -1; do
   started=$(date +%s%N)
   status=0
-  if [ -z "$handle" ]; then
-    timeout 30 "$WINE_RUN" "$SAVER" /p >/dev/null 2>&1 || status=$?
-  else
-    timeout 30 "$WINE_RUN" "$SAVER" /p "$handle" >/dev/null 2>&1 || status=$?
-  fi
+  timeout 30 "$WINE_RUN" "$SAVER" /p ${handle:+"$handle"} >/dev/null 2>&1 || status=$?
   elapsed=$((($(date +%s%N) - started) / 1000000))
   [ "$status" = 0 ] || fail "/p '$handle' ended with status $status"
   [ "$elapsed" -lt 8000 ] || fail "/p '$handle' took $elapsed ms to end"

@@ -101,11 +101,8 @@ for SHM in yes no; do
   note "--root: after SIGTERM the root shows the desktop as before, pixel for pixel"
 
   # ---- A window of another program, named on the command line and by the daemon's variable.
-  "$HELPER" window $HOST_AREA >"$RUN/host.out" &
-  HOST_PID=$!
-  started $HOST_PID
-  wait_line "$RUN/host.out" '^0x' 10 || fail "the host window did not come up"
-  HOST=$(head -n1 "$RUN/host.out")
+  helper_window window $HOST_AREA
+  HOST=$WINDOW HOST_PID=$WINDOW_PID
   crop "$RUN/desktop.png" $HOST_AREA "$RUN/under-host.png"
   start_replay --window-id "$HOST" --ticks "$LIST"
   expect_segments "$SAVER_PID" "--window-id"
@@ -133,10 +130,8 @@ for SHM in yes no; do
   mkdir -p "$WORK/broken-helper"
   printf '#!/bin/sh\nexit 3\n' >"$WORK/broken-helper/xscreensaver-getimage"
   chmod +x "$WORK/broken-helper/xscreensaver-getimage"
-  "$HELPER" window 200x150+10+10 >"$RUN/host2.out" &
-  started $!
-  wait_line "$RUN/host2.out" '^0x' 10 || fail "the second host window did not come up"
-  PATH="$WORK/broken-helper:$PATH" start_replay --window-id "$(head -n1 "$RUN/host2.out")" --ticks "$LIST"
+  helper_window window 200x150+10+10
+  PATH="$WORK/broken-helper:$PATH" start_replay --window-id "$WINDOW" --ticks "$LIST"
   grep -q "xscreensaver-getimage: it ended with status 3; drawing over the window's own contents" "$RUN/saver.err" ||
     fail "no word about the failed helper: $(cat "$RUN/saver.err")"
   $PICTURES black 200 150 "$RUN/black.ppm"
@@ -150,7 +145,7 @@ for SHM in yes no; do
   printf '#!/bin/sh\nsleep 60 &\necho $$ $! >"%s"\nwait\n' "$RUN/slow-helper.pid" >"$WORK/slow-helper/xscreensaver-getimage"
   chmod +x "$WORK/slow-helper/xscreensaver-getimage"
   rm -f "$RUN/slow-helper.pid"
-  PATH="$WORK/slow-helper:$PATH" "$VELLUMAR" --window-id "$(head -n1 "$RUN/host2.out")" 2>"$RUN/saver.err" &
+  PATH="$WORK/slow-helper:$PATH" "$VELLUMAR" --window-id "$WINDOW" 2>"$RUN/saver.err" &
   SAVER_PID=$!
   started $SAVER_PID
   wait_line "$RUN/slow-helper.pid" '^[0-9]* [0-9]' 10 || fail "the saver did not start the helper"
@@ -165,10 +160,8 @@ for SHM in yes no; do
 
   # ---- A window of a 32-bit visual. XScreenSaver's helper fails on it (BadMatch in CopyArea)
   # after unmapping it: the saver maps it again and draws over its opaque black.
-  "$HELPER" window32 220x130+300+200 >"$RUN/host32.out" &
-  started $!
-  wait_line "$RUN/host32.out" '^0x' 10 || fail "the 32-bit host window did not come up"
-  start_replay --window-id "$(head -n1 "$RUN/host32.out")" --ticks "$LIST"
+  helper_window window32 220x130+300+200
+  start_replay --window-id "$WINDOW" --ticks "$LIST"
   grep -q "drawing over the window's own contents" "$RUN/saver.err" || fail "32-bit window: $(cat "$RUN/saver.err")"
   $PICTURES black 220 130 "$RUN/black32.ppm"
   convert "$RUN/black32.ppm" "PNG24:$RUN/black32.png"

@@ -26,6 +26,21 @@ refused() {
   COUNT=$((COUNT + 1))
 }
 
+# Starts the saver on WINDOW (in the environment "${@:4}"), makes the window $1 x $2 and checks
+# that the saver then ends with status 1 and one line on stderr that holds $3.
+ends_on_resize() {
+  local saver
+  : >"$WORK/out"
+  env "${@:4}" "$VELLUMAR" --window-id "$WINDOW" --ticks 1 >"$WORK/out" 2>"$WORK/err" &
+  saver=$!
+  started $saver
+  wait_line "$WORK/out" "^vellumar: replayed" 20 || fail "the saver did not start on window $WINDOW"
+  xdotool windowsize "$WINDOW" "$1" "$2"
+  wait_exit "$saver" 10 || fail "the saver went on after its window became $1 x $2"
+  [ "$EXIT_STATUS" = 1 ] && [ "$(wc -l <"$WORK/err")" = 1 ] && grep -q -- "$3" "$WORK/err" ||
+    fail "its window made $1 x $2, the saver ended with status $EXIT_STATUS: $(cat "$WORK/err")"
+}
+
 COUNT=0
 LONG=$(printf '7%.0s' $(seq 1 5000))
 
@@ -60,50 +75,25 @@ start_display 640x480x24
 note "display $DISPLAY"
 refused 2 "window 0x1fffffff, which does not exist" "$VELLUMAR" --window-id 0x1fffffff
 refused 2 "XSCREENSAVER_WINDOW names window 0x1ffffffe, which does not exist" env XSCREENSAVER_WINDOW=0x1ffffffe "$VELLUMAR" --root
-"$HELPER" input-only 100x100+0+0 >"$WORK/input-only.out" &
-started $!
-wait_line "$WORK/input-only.out" '^0x' 10 || fail "no input-only window"
-refused 2 "an input-only window" "$VELLUMAR" --window-id "$(head -n1 "$WORK/input-only.out")"
-"$HELPER" window 20000x10+0+0 >"$WORK/huge.out" &
-started $!
-wait_line "$WORK/huge.out" '^0x' 10 || fail "no huge window"
-refused 2 "the window is 20000 x 10; the water covers 1 to 16384 pixels a side" "$VELLUMAR" --window-id "$(head -n1 "$WORK/huge.out")"
+helper_window input-only 100x100+0+0
+refused 2 "an input-only window" "$VELLUMAR" --window-id "$WINDOW"
+helper_window window 20000x10+0+0
+refused 2 "the window is 20000 x 10; the water covers 1 to 16384 pixels a side" "$VELLUMAR" --window-id "$WINDOW"
 # The id of something that is not a window: the root window's default colormap.
 colormap=$(xwininfo -root | awk '/Colormap:/ { print $2 }')
 refused 2 "which does not exist" "$VELLUMAR" --window-id "$colormap"
 note "windows that do not exist, are input-only, too large or not windows: status 2"
 # A window that grows beyond what the water covers while the saver runs on it: one line, status 1.
-"$HELPER" window 200x100+0+0 >"$WORK/grows.out" &
-started $!
-wait_line "$WORK/grows.out" '^0x' 10 || fail "no window to grow"
-"$VELLUMAR" --window-id "$(head -n1 "$WORK/grows.out")" --ticks 1 >"$WORK/out" 2>"$WORK/err" &
-saver=$!
-started $saver
-wait_line "$WORK/out" "^vellumar: replayed" 20 || fail "the saver did not start on the window that grows"
-xdotool windowsize "$(head -n1 "$WORK/grows.out")" 16385 10
-wait_exit "$saver" 10 || fail "the saver went on with a window of 16385 x 10"
-[ "$EXIT_STATUS" = 1 ] || fail "a window grown too large: status $EXIT_STATUS"
-grep -q "the window is now 16385 x 10, beyond what the water covers; ending" "$WORK/err" || fail "$(cat "$WORK/err")"
-[ "$(wc -l <"$WORK/err")" = 1 ] || fail "a window grown too large: $(cat "$WORK/err")"
+helper_window window 200x100+0+0
+ends_on_resize 16385 10 "the window is now 16385 x 10, beyond what the water covers; ending"
 note "a window grown beyond 16384 pixels ends the saver with one line and status 1"
 
 # Its own window never appears (as when the server could not make it): the wait for it ends.
 refused 1 "the window did not appear within 5 s" env LD_PRELOAD="$FAULTS" VELLUMAR_FAULT=unmapped-window "$VELLUMAR"
 note "a window that never appears: status 1 after the bounded wait"
 # An X error that came just before the image for a new size is made is not forgotten.
-"$HELPER" window 200x100+0+0 >"$WORK/stray.out" &
-started $!
-wait_line "$WORK/stray.out" '^0x' 10 || fail "no window for the stray error"
-LD_PRELOAD="$FAULTS" VELLUMAR_FAULT=stray-error "$VELLUMAR" --window-id "$(head -n1 "$WORK/stray.out")" --ticks 1 \
-  >"$WORK/out" 2>"$WORK/err" &
-saver=$!
-started $saver
-wait_line "$WORK/out" "^vellumar: replayed" 20 || fail "the saver did not start on the window for the stray error"
-xdotool windowsize "$(head -n1 "$WORK/stray.out")" 150 90
-wait_exit "$saver" 10 || fail "an X error before a new size's image was lost: $(cat "$WORK/out")"
-[ "$EXIT_STATUS" = 1 ] || fail "an X error before a new size's image: status $EXIT_STATUS"
-grep -q "X error: BadWindow" "$WORK/err" || fail "an X error before a new size's image: $(cat "$WORK/err")"
-[ "$(wc -l <"$WORK/err")" = 1 ] || fail "an X error before a new size's image: $(cat "$WORK/err")"
+helper_window window 200x100+0+0
+ends_on_resize 150 90 "X error: BadWindow" LD_PRELOAD="$FAULTS" VELLUMAR_FAULT=stray-error
 note "an X error just before a new size's image ends the saver with one line and status 1"
 cleanup
 

@@ -47,10 +47,8 @@ kill_at_moment() {
 start_display 320x240x24
 SERVER=${XVFB_PIDS[-1]}
 note "display $DISPLAY"
-"$HELPER" window 200x150+10+10 >"$WORK/host.out" &
-started $!
-wait_line "$WORK/host.out" '^0x' 10 || fail "the host window did not come up"
-HOST=$(head -n1 "$WORK/host.out")
+helper_window window 200x150+10+10
+HOST=$WINDOW
 
 # The host window keeps changing size: every change makes the saver drop its image and make
 # a new one.

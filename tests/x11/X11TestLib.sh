@@ -36,6 +36,18 @@ draw_desktop() {
     -seed 12 -attenuate 0.4 +noise Gaussian -depth 8 -type TrueColor "PNG24:$file"
 }
 
+# Makes a window of TEST_HELPER's ($HELPER; kind $1: window, window32 or input-only; geometry
+# $2), its report in a new file under WORK; sets WINDOW to its id and WINDOW_PID to its process.
+helper_window() {
+  local report
+  report=$(mktemp "$WORK/window.XXXXXX")
+  "$HELPER" "$1" "$2" >"$report" &
+  WINDOW_PID=$!
+  started $WINDOW_PID
+  wait_line "$report" '^0x' 10 || fail "the test helper made no $1 $2"
+  WINDOW=$(head -n1 "$report")
+}
+
 # Shows the desktop picture $1 (WxH; drawn there first when missing) on the root window
 # through TEST_HELPER ($HELPER) and checks it on the screen: $RUN/desktop.png (and .ppm).
 show_desktop() {
