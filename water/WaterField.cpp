@@ -5,6 +5,7 @@
 #include <new>
 
 #include "water/DropRandom.h"
+#include "water/LargePages.h"
 #include "water/Int32Wrap.h"
 #include "water/WaterReference.h"
 
@@ -58,8 +59,13 @@ void WaterField::Create(int32_t newWidth, int32_t newHeight)
     const int32_t words = (chunks + 63) / 64;
     const size_t trackingWords = static_cast<size_t>(words) * static_cast<size_t>(newHeight);
     try {
-        pages[0].reset(new int32_t[static_cast<size_t>(cells)]());
-        pages[1].reset(new int32_t[static_cast<size_t>(cells)]());
+        pages[0].reset(new int32_t[static_cast<size_t>(cells)]);
+        pages[1].reset(new int32_t[static_cast<size_t>(cells)]);
+        // Every frame runs through both pages after other programs have had the cache.
+        for (auto& page : pages) {
+            AskForLargePages(page.get(), static_cast<size_t>(cells) * sizeof(int32_t));
+            std::fill_n(page.get(), static_cast<size_t>(cells), 0);
+        }
         // Both pages start flat: no chunk holds water, and no output pixel is known yet.
         water[0].reset(new uint64_t[3 * trackingWords]());
         water[1].reset(new uint64_t[3 * trackingWords]());
