@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "animation/TickList.h"
 #include "animation/WaterAnimation.h"
+#include "tools/render/PictureReplay.h"
 
 namespace {
 
@@ -83,4 +85,56 @@ TEST(WaterAnimation, AnInvalidPictureLeavesItEmpty)
     EXPECT_FALSE(animation.Tick(1));
     EXPECT_FALSE(animation.Start(PixelPicture{}));
     EXPECT_FALSE(animation.Tick(1));
+}
+
+TEST(PictureReplay, WithoutFrameTicksTheOutputIsThePicture)
+{
+    const PixelPicture picture = Busy(20, 10);
+    PixelPicture output;
+    std::string error;
+    ASSERT_TRUE(ReplayOnPicture(picture, {2, 3, 3, 2}, 1, nullptr, output, error));
+    EXPECT_EQ(picture.pixels, output.pixels);
+    ASSERT_TRUE(ReplayOnPicture(picture, {}, 1, nullptr, output, error));
+    EXPECT_EQ(picture.pixels, output.pixels);
+}
+
+TEST(PictureReplay, HandsEveryNthPresentedFrameToTheSink)
+{
+    const PixelPicture picture = Busy(33, 21);
+    const std::vector<uintptr_t> ticks = StandardTickSchedule(10);
+    std::vector<std::pair<uint32_t, std::vector<uint32_t>>> seen;
+    PixelPicture output;
+    std::string error;
+    ASSERT_TRUE(ReplayOnPicture(picture, ticks, 3, [&](uint32_t number, const PixelPicture& frame) {
+        seen.emplace_back(number, frame.pixels);
+        return true;
+    }, output, error));
+    // Frame n is the n-th frame the live animation shows for the same ticks.
+    WaterAnimation animation;
+    ASSERT_TRUE(animation.Start(picture));
+    const auto frames = AnimationFrames(animation, ticks);
+    ASSERT_EQ(10u, frames.size());
+    ASSERT_EQ(3u, seen.size());
+    for (size_t k = 0; k < seen.size(); ++k) {
+        EXPECT_EQ(3 * (k + 1), seen[k].first);
+        EXPECT_EQ(frames[3 * k + 2], seen[k].second) << seen[k].first;
+    }
+    EXPECT_EQ(frames.back(), output.pixels);
+}
+
+TEST(PictureReplay, StopsWhenTheSinkFailsAndRefusesPicturesWithoutASize)
+{
+    uint32_t calls = 0;
+    PixelPicture output;
+    std::string error;
+    EXPECT_FALSE(ReplayOnPicture(Busy(16, 16), StandardTickSchedule(10), 1, [&](uint32_t, const PixelPicture&) {
+        return ++calls < 2;
+    }, output, error));
+    EXPECT_EQ(2u, calls);
+    EXPECT_FALSE(error.empty());
+
+    PixelPicture broken = Busy(4, 4);
+    broken.pixels.resize(3);
+    EXPECT_FALSE(ReplayOnPicture(broken, {1}, 1, nullptr, output, error));
+    EXPECT_FALSE(ReplayOnPicture(PixelPicture{}, {1}, 1, nullptr, output, error));
 }

@@ -2,12 +2,12 @@
 # Command lines, environment values, windows and displays the saver cannot use: each ends at
 # once with one line on stderr and the documented status (2 for what the user gave, 1 for a
 # display that fails), never with a crash, and leaves no window or shared memory behind.
-#   HostileE2E.sh VELLUMAR TEST_HELPER WORK_DIR FAULT_PRELOAD
+#   HostileE2E.sh VELLUMAR TEST_HELPER FAULT_PRELOAD WORK_DIR
 set -uo pipefail
 
-VELLUMAR=$1 HELPER=$2 FAULTS=$4
+VELLUMAR=$1 HELPER=$2 FAULTS=$3
 source "$(dirname "$0")/X11TestLib.sh"
-WORK=$(fresh_dir "$3") || fail "no work folder"
+WORK=$(fresh_dir "$4") || fail "no work folder"
 trap cleanup EXIT
 export HOME=$WORK/home
 mkdir -p "$HOME"
