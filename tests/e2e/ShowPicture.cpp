@@ -4,12 +4,17 @@
 //   ShowPicture               the desktop, until its window is closed
 //   ShowPicture first-frame   the floor of the saver's start: a window like the saver's that
 //                             presents one frame at once, and ends on a key or a click
+//   ShowPicture paced         the floor of the saver's running cost: the same window and the
+//                             saver's three timers; every frame tick presents the picture (made
+//                             once) full screen through the saver's call, and nothing else
 //   ShowPicture FILE.bmp      that picture stretched over the screen, as a wallpaper (the demo)
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "Win32TestSupport.h"
+#include "animation/AnimationTick.h"
 
 namespace {
 
@@ -70,6 +75,56 @@ LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM
     return PictureProcedure(window, message, wParam, lParam);
 }
 
+// The paced floor's frame, laid out as the saver's surfaces: 32 bits, bottom-up (memory row 0
+// is the bottom row on the screen).
+struct PacedFrame {
+    int32_t width;
+    int32_t height;
+    BITMAPINFO info;
+    std::vector<uint32_t> pixels;
+};
+
+PacedFrame MakePacedFrame(int32_t width, int32_t height)
+{
+    PacedFrame frame{width, height, TopDown32Info(width, height),
+                     std::vector<uint32_t>(static_cast<size_t>(width) * static_cast<size_t>(height))};
+    frame.info.bmiHeader.biHeight = height;
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            frame.pixels[static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width) + x] = PictureColour(x, y);
+    return frame;
+}
+
+// main's frame while the paced window lives: the window procedure has no other way to it.
+const PacedFrame* pacedFrame = nullptr;
+
+// As the saver presents a frame: a client device context of its own, the whole frame in one call.
+void PresentPacedFrame(HWND window)
+{
+    HDC dc = GetDC(window);
+    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(pacedFrame->width), static_cast<DWORD>(pacedFrame->height), 0, 0,
+                      0, static_cast<UINT>(pacedFrame->height), pacedFrame->pixels.data(), &pacedFrame->info,
+                      DIB_RGB_COLORS);
+    ReleaseDC(window, dc);
+}
+
+// The floor window on the saver's timers: only the frame timer does anything.
+LRESULT CALLBACK PacedProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER) {
+        if (IsFrameTimer(wParam))
+            PresentPacedFrame(window);
+        return 0;
+    }
+    return FloorProcedure(window, message, wParam, lParam);
+}
+
+// A window like the saver's full-screen one.
+HWND MakeFloorWindow(const char* className, WNDPROC procedure, const RECT& screen)
+{
+    return MakeTestWindow(className, procedure, WS_POPUP | WS_VISIBLE, screen, nullptr, WS_EX_TOPMOST);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -77,13 +132,23 @@ int main(int argc, char** argv)
     const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (argc == 2 && lstrcmpA(argv[1], "first-frame") == 0) {
         // The saver's window, and one full-screen frame through the saver's presentation call.
-        HWND window = MakeTestWindow("VellumarTestFloor", FloorProcedure, WS_POPUP | WS_VISIBLE, screen, nullptr,
-                                     WS_EX_TOPMOST);
+        HWND window = MakeFloorWindow("VellumarTestFloor", FloorProcedure, screen);
         if (!window)
             return 1;
         HDC dc = GetDC(window);
         PaintPixels(dc, screen.right, screen.bottom, PictureColour);
         ReleaseDC(window, dc);
+    } else if (argc == 2 && lstrcmpA(argv[1], "paced") == 0) {
+        const PacedFrame frame = MakePacedFrame(screen.right, screen.bottom);
+        pacedFrame = &frame;
+        HWND window = MakeFloorWindow("VellumarTestPacedFloor", PacedProcedure, screen);
+        if (!window)
+            return 1;
+        for (const SaverTimer& timer : kSaverTimers)
+            SetTimer(window, timer.id, timer.periodMs, nullptr);
+        RunMessageLoop();
+        pacedFrame = nullptr;
+        return 0;
     } else {
         HANDLE wallpaper = nullptr;
         if (argc == 2 && !(wallpaper = LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)))
