@@ -233,15 +233,18 @@ void BM_MemoryFloor(benchmark::State& st, Size size)
     st.SetBytesProcessed(static_cast<int64_t>(st.iterations()) * static_cast<int64_t>(pixels) * 24);
 }
 
+const std::pair<const char*, WaterKernel> kKernels[] = {{"Scalar", WaterKernel::Reference},
+                                                        {"SSE2", WaterKernel::Sse2},
+                                                        {"AVX2", WaterKernel::Avx2},
+                                                        {"AVX512", WaterKernel::Avx512}};
+
 void RegisterAll()
 {
     for (const Size& size : kSizes) {
         const std::string suffix = "/" + std::to_string(size.width) + "x" + std::to_string(size.height);
         benchmark::RegisterBenchmark(("MemoryFloor" + suffix).c_str(), BM_MemoryFloor, size)
             ->Unit(benchmark::kMillisecond);
-        const std::pair<const char*, WaterKernel> kernels[] = {
-            {"Scalar", WaterKernel::Reference}, {"SSE2", WaterKernel::Sse2}, {"AVX2", WaterKernel::Avx2}};
-        for (const auto& [name, kernel] : kernels) {
+        for (const auto& [name, kernel] : kKernels) {
             benchmark::RegisterBenchmark(("Frame" + std::string(name) + suffix).c_str(), BM_Frame, size, kernel,
                                          kernel == BestWaterKernel() ? "fast (chosen at run time)" : "")
                 ->Unit(benchmark::kMillisecond)
@@ -261,19 +264,22 @@ void PrintPacedSummary();
 
 void PrintSummary()
 {
-    const char* fastName = BestWaterKernel() == WaterKernel::Avx2 ? "FrameAVX2" : "FrameSSE2";
+    std::string fastName;
+    for (const auto& [name, kernel] : kKernels)
+        if (kernel == BestWaterKernel())
+            fastName = std::string("Frame") + name;
     if (std::none_of(results.begin(), results.end(), [&](const auto& size) { return size.second.count(fastName); }))
         return PrintPacedSummary();
     std::printf("\nPer frame (CPU ms), %d frames after %d of warm-up; ratios of the fast kernel (%s):\n",
-                kTimedFrames, kWarmUpFrames, fastName + 5);
-    std::printf("%-10s %9s %9s %9s %9s %12s %12s\n", "size", "floor", "scalar", "SSE2", "AVX2", "fast/floor",
-                "scalar/fast");
+                kTimedFrames, kWarmUpFrames, fastName.c_str() + 5);
+    std::printf("%-10s %9s %9s %9s %9s %9s %12s %12s\n", "size", "floor", "scalar", "SSE2", "AVX2", "AVX512",
+                "fast/floor", "scalar/fast");
     for (const Size& size : kSizes) {
         auto found = results.find({size.width, size.height});
         if (found == results.end())
             continue;
         const auto& r = found->second;
-        const auto ms = [&](const char* what) {
+        const auto ms = [&](const std::string& what) {
             auto it = r.find(what);
             return it == r.end() ? -1.0 : it->second * 1e3;
         };
@@ -281,7 +287,8 @@ void PrintSummary()
         const double scalar = ms("FrameScalar");
         const double fast = ms(fastName);
         const std::string label = std::to_string(size.width) + "x" + std::to_string(size.height);
-        std::printf("%-10s %9.3f %9.3f %9.3f %9.3f", label.c_str(), floor, scalar, ms("FrameSSE2"), ms("FrameAVX2"));
+        std::printf("%-10s %9.3f %9.3f %9.3f %9.3f %9.3f", label.c_str(), floor, scalar, ms("FrameSSE2"),
+                    ms("FrameAVX2"), ms("FrameAVX512"));
         if (floor > 0 && fast > 0)
             std::printf(" %12.2f", fast / floor);
         else

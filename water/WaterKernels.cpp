@@ -8,6 +8,9 @@ WaterKernel BestWaterKernel()
 {
 #ifdef VELLUMAR_WATER_X86
     __builtin_cpu_init();
+    // The compiler's check includes the system's saving of the wider registers.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        return WaterKernel::Avx512;
     if (__builtin_cpu_supports("avx2"))
         return WaterKernel::Avx2;
     if (__builtin_cpu_supports("sse2"))
@@ -26,6 +29,8 @@ const WaterKernelOps* WaterKernelOpsFor(WaterKernel kernel)
 {
 #ifdef VELLUMAR_WATER_X86
     switch (kernel) {
+    case WaterKernel::Avx512:
+        return &kAvx512WaterKernel;
     case WaterKernel::Avx2:
         return &kAvx2WaterKernel;
     case WaterKernel::Sse2:

@@ -5,9 +5,9 @@
 #include "water/Int32Wrap.h"
 #include "water/WaterReference.h"
 
-// The arithmetic of `WaterField::Step` and `WaterField::Render` in three flavours that give
-// the same results bit for bit: the plain reference, SSE2 and AVX2.
-enum class WaterKernel { Reference, Sse2, Avx2 };
+// The arithmetic of `WaterField::Step` and `WaterField::Render` in four flavours that give
+// the same results bit for bit: the plain reference, SSE2, AVX2 and AVX-512.
+enum class WaterKernel { Reference, Sse2, Avx2, Avx512 };
 
 // The fastest kernel this processor can run.
 WaterKernel BestWaterKernel();
@@ -48,6 +48,7 @@ const WaterKernelOps* WaterKernelOpsFor(WaterKernel kernel);
 
 extern const WaterKernelOps kSse2WaterKernel;
 extern const WaterKernelOps kAvx2WaterKernel;
+extern const WaterKernelOps kAvx512WaterKernel;
 
 // Interior columns of chunk `chunk` in a row of `width` cells: [first, end), possibly empty.
 // When first or end is clipped, that edge of the chunk is a border column.

@@ -17,7 +17,7 @@
 
 namespace {
 
-const WaterKernel kFastKernels[] = {WaterKernel::Sse2, WaterKernel::Avx2};
+const WaterKernel kFastKernels[] = {WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512};
 
 std::string Name(WaterKernel kernel)
 {
@@ -28,6 +28,8 @@ std::string Name(WaterKernel kernel)
         return "SSE2";
     case WaterKernel::Avx2:
         return "AVX2";
+    case WaterKernel::Avx512:
+        return "AVX-512";
     }
     return "?";
 }
@@ -135,7 +137,7 @@ TEST(WaterKernels, ChoosingAKernelFallsBackToWhatTheProcessorRuns)
 {
     WaterField field;
     EXPECT_EQ(BestWaterKernel(), field.Kernel());
-    for (WaterKernel wanted : {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2}) {
+    for (WaterKernel wanted : {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512}) {
         field.SetKernel(wanted);
         EXPECT_EQ(SupportedWaterKernel(wanted), field.Kernel());
         EXPECT_LE(static_cast<int>(field.Kernel()), static_cast<int>(wanted));
@@ -143,8 +145,8 @@ TEST(WaterKernels, ChoosingAKernelFallsBackToWhatTheProcessorRuns)
 #if defined(__x86_64__)
     EXPECT_NE(WaterKernel::Reference, BestWaterKernel()) << "every x86-64 processor has SSE2";
 #endif
-    if (BestWaterKernel() != WaterKernel::Avx2)
-        std::printf("note: this processor has no AVX2; the AVX2 cases ran the SSE2 kernel\n");
+    if (BestWaterKernel() != WaterKernel::Avx512)
+        std::printf("note: this processor has no AVX-512; those cases ran %s\n", Name(BestWaterKernel()).c_str());
 }
 
 TEST(WaterKernels, RandomFieldsOfEverySmallSizeMatchTheReference)
@@ -261,18 +263,19 @@ TEST(WaterKernels, ScreenSizedFieldsFollowTheReferenceOverThousandsOfTicks)
     // and each kernel again with its output rows top-down.
     const int32_t width = 1024;
     const int32_t height = 768;
-    const WaterKernel kernels[] = {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2};
+    const WaterKernel kernels[] = {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512};
+    constexpr int kKinds = 4;
     const size_t cells = static_cast<size_t>(width) * height;
     std::vector<uint32_t> source(cells);
     std::mt19937 random(2026);
     for (uint32_t& pixel : source)
         pixel = random();
-    WaterField fields[6];
-    TickState states[6];
-    std::vector<uint32_t> outputs[6];
-    const auto order = [](int k) { return k < 3 ? RowOrder::BottomUp : RowOrder::TopDown; };
-    for (int k = 0; k < 6; ++k) {
-        fields[k].SetKernel(kernels[k % 3]);
+    WaterField fields[2 * kKinds];
+    TickState states[2 * kKinds];
+    std::vector<uint32_t> outputs[2 * kKinds];
+    const auto order = [](int k) { return k < kKinds ? RowOrder::BottomUp : RowOrder::TopDown; };
+    for (int k = 0; k < 2 * kKinds; ++k) {
+        fields[k].SetKernel(kernels[k % kKinds]);
         fields[k].Create(width, height);
         outputs[k] = source;
         if (order(k) == RowOrder::TopDown)
@@ -290,24 +293,24 @@ TEST(WaterKernels, ScreenSizedFieldsFollowTheReferenceOverThousandsOfTicks)
         for (uintptr_t timer : {uintptr_t{1}, uintptr_t{2}, uintptr_t{3}}) {
             if (now % (timer == 2 ? 170 : 60) != 0)
                 continue;
-            for (int k = 0; k < 6; ++k)
+            for (int k = 0; k < 2 * kKinds; ++k)
                 RunTick(fields[k], states[k], timer, width, height, source.data(), outputs[k].data(), order(k));
             ++ticks;
             if (timer != 1)
                 continue;
-            for (int k = 1; k < 6; ++k) {
+            for (int k = 1; k < 2 * kKinds; ++k) {
                 const WaterField& fast = fields[k];
                 ASSERT_EQ(reference.CurrentPage(), fast.CurrentPage());
                 for (int32_t row = 0; row < height; ++row) {
                     const int32_t shown = order(k) == RowOrder::TopDown ? height - 1 - row : row;
                     ASSERT_EQ(0, std::memcmp(&outputs[0][static_cast<size_t>(row) * width],
                                              &outputs[k][static_cast<size_t>(shown) * width], width * 4u))
-                        << Name(kernels[k % 3]) << (k < 3 ? "" : " top-down") << " output row " << row << ", tick " << ticks;
+                        << Name(kernels[k % kKinds]) << (k < kKinds ? "" : " top-down") << " output row " << row << ", tick " << ticks;
                 }
                 ASSERT_EQ(0, std::memcmp(reference.Page(0), fast.Page(0), cells * 4))
-                    << Name(kernels[k % 3]) << " page 0, tick " << ticks;
+                    << Name(kernels[k % kKinds]) << " page 0, tick " << ticks;
                 ASSERT_EQ(0, std::memcmp(reference.Page(1), fast.Page(1), cells * 4))
-                    << Name(kernels[k % 3]) << " page 1, tick " << ticks;
+                    << Name(kernels[k % kKinds]) << " page 1, tick " << ticks;
             }
             bool calm = true;
             for (int32_t row = 300; row < 340 && calm; ++row)
@@ -355,8 +358,9 @@ TEST(WaterKernels, SwitchingKernelsMidwayKeepsTheResults)
 {
     Twins twins(WaterKernel::Reference, 90, 50, 8);
     std::mt19937 random(8);
-    const WaterKernel order[] = {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Reference,
-                                 WaterKernel::Avx2,      WaterKernel::Sse2};
+    const WaterKernel order[] = {WaterKernel::Reference, WaterKernel::Sse2,      WaterKernel::Avx2,
+                                 WaterKernel::Avx512,    WaterKernel::Reference, WaterKernel::Avx2,
+                                 WaterKernel::Sse2,      WaterKernel::Avx512};
     for (WaterKernel kernel : order) {
         twins.fast.SetKernel(kernel);
         for (int frame = 0; frame < 5; ++frame) {
