@@ -5,9 +5,11 @@
 #include "water/WaterKernels.h"
 
 #if defined(__x86_64__) || defined(__i386__)
+#if defined(__GNUC__) && !defined(__clang__)
 // GCC 12 warns about the deliberately undefined vectors that its own AVX-512 header passes as
 // unused operands.
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <immintrin.h>
 
 #define AVX512_TARGET "avx2,avx512f,avx512bw"
