@@ -9,6 +9,10 @@
 // the same results bit for bit: the plain reference, SSE2, AVX2 and AVX-512.
 enum class WaterKernel { Reference, Sse2, Avx2, Avx512 };
 
+// Every kernel, from the plainest to the widest.
+constexpr WaterKernel kAllWaterKernels[] = {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2,
+                                            WaterKernel::Avx512};
+
 // The fastest kernel this processor can run.
 WaterKernel BestWaterKernel();
 

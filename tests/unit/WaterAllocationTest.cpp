@@ -102,7 +102,7 @@ TEST(WaterAllocation, TicksAllocateNothingWithAnyKernel)
         source[i] = static_cast<uint32_t>(i * 2654435761u);
     std::vector<uint32_t> output = source;
     std::vector<uint32_t> otherOutput = source;
-    for (WaterKernel kernel : {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512}) {
+    for (WaterKernel kernel : kAllWaterKernels) {
         WaterField water;
         water.SetKernel(kernel);
         water.Create(width, height);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -137,7 +138,7 @@ TEST(WaterKernels, ChoosingAKernelFallsBackToWhatTheProcessorRuns)
 {
     WaterField field;
     EXPECT_EQ(BestWaterKernel(), field.Kernel());
-    for (WaterKernel wanted : {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512}) {
+    for (WaterKernel wanted : kAllWaterKernels) {
         field.SetKernel(wanted);
         EXPECT_EQ(SupportedWaterKernel(wanted), field.Kernel());
         EXPECT_LE(static_cast<int>(field.Kernel()), static_cast<int>(wanted));
@@ -263,8 +264,8 @@ TEST(WaterKernels, ScreenSizedFieldsFollowTheReferenceOverThousandsOfTicks)
     // and each kernel again with its output rows top-down.
     const int32_t width = 1024;
     const int32_t height = 768;
-    const WaterKernel kernels[] = {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512};
-    constexpr int kKinds = 4;
+    const auto& kernels = kAllWaterKernels;
+    constexpr int kKinds = static_cast<int>(std::size(kAllWaterKernels));
     const size_t cells = static_cast<size_t>(width) * height;
     std::vector<uint32_t> source(cells);
     std::mt19937 random(2026);
