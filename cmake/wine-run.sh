@@ -2,11 +2,9 @@
 # Runs one Windows program under wine and returns its exit status. Used as the
 # cross-compiling emulator of the Windows builds, so ctest calls it as
 #   wine-run.sh PROGRAM.exe [ARGS...]
-# Which wine: see wine-env.sh (VELLUMAR_WINE_BITS=32 asks for one that runs 32-bit programs;
-# on Debian 12 that is Debian 13's, in a chroot made here on first use).
+# Which wine: see wine-env.sh.
 #
-# Every build folder gets its own wine prefix (<build>/wine/prefix), made once under a lock,
-# with wine's crash dialog switched off so that a crashing test fails instead of hanging.
+# Every build folder gets its own wine prefix (<build>/wine/prefix, see make_wine_prefix).
 # Runs in the same build folder share one session: one wineserver and, when the caller has
 # no DISPLAY, one Xvfb on a free display. The last run to leave ends both, so parallel ctest
 # jobs never pull the server from under each other.
@@ -65,21 +63,6 @@ start_xvfb() {
   echo "$XVFB_DISPLAY $XVFB_PID" >"$SESSION"
 }
 
-make_prefix() {
-  [ -f "$WINEPREFIX/.vellumar-ready" ] && return 0
-  if [ -n "${VELLUMAR_WINE_ROOT:-}" ]; then
-    "$VELLUMAR_WINE_TOOLS/debian13-root.sh" "$VELLUMAR_WINE_ROOT" || return 1
-  fi
-  rm -rf "$WINEPREFIX"
-  "$WINE" wineboot -i >/dev/null 2>&1 || return 1
-  "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-    >/dev/null 2>&1 || return 1
-  # The registry reaches the disk when the server ends.
-  "$WINE_SERVER" -w
-  "$WINE_SERVER" -k 2>/dev/null
-  touch "$WINEPREFIX/.vellumar-ready"
-}
-
 # Join the session (start it when this is the only run), under the lock.
 exec 9>"$LOCK"
 flock 9
@@ -97,7 +80,7 @@ if [ -z "$OWN_DISPLAY" ]; then
   fi
   export DISPLAY=$SESSION_DISPLAY
 fi
-if ! make_prefix; then
+if ! make_wine_prefix "$WINEPREFIX"; then
   echo "wine-run.sh: could not create the wine prefix $WINEPREFIX" >&2
   rm -f "$STATE/users/$$"
   exit 125

@@ -16,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 rm -rf "$WORK" && mkdir -p "$WORK" && WORK=$(cd "$WORK" && pwd) || fail "no work folder"
 export WINEPREFIX=$WORK/prefix
 trap '"$WINE_SERVER" -k 2>/dev/null' EXIT
-"$WINE" wineboot -i >/dev/null 2>&1 || fail "no wine prefix"
+make_wine_prefix "$WINEPREFIX" || fail "no wine prefix"
 WINDOWS=$WINEPREFIX/drive_c/windows
 UNINSTALL='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 DESKTOP='HKCU\Control Panel\Desktop'

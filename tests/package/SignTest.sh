@@ -75,7 +75,7 @@ echo "-- every signed file verifies; the programs less their signatures are the 
 
 # The signed saver runs: it covers the screen with frames of its own and ends with 0 on a key.
 start_display 1024x768x24
-mkdir -p "$VELLUMAR_WINE_DIR" && "$WINE" wineboot -i >/dev/null 2>&1 || fail "no wine prefix"
+make_wine_prefix "$WINEPREFIX" || fail "no wine prefix"
 xdotool mousemove 512 384
 import -window root -depth 8 "rgb:$WORK/before.rgb" || fail "no screenshot"
 "$WINE" "$dir/64-bit/Vellumar.scr" /s >"$WORK/saver.log" 2>&1 &
