@@ -1,33 +1,29 @@
 #!/usr/bin/env bash
-# The Debian package of the X11 saver: built twice by Debian 13 from the same sources in two
-# folders, it must come out the same byte for byte (deb.sh fails on any lintian error or
-# warning); it holds the program where XScreenSaver looks for modes, the settings file and the
-# manual page, depends on Xlib and libXext and recommends XScreenSaver with its image helper.
-# In a fresh minimal Debian 13 chroot `apt-get install ./PACKAGE` brings what it needs,
-# XScreenSaver's daemon runs the installed program (tests/x11/DaemonE2E.sh), and `apt-get
-# purge` leaves no file of the package and no folder that was the package's alone. The chroot
-# is removed at the end, whatever happened. That chroot, given only the declared build
-# dependencies, then builds the package as well.
-#   DebianPackageTest.sh TEST_HELPER WORK_DIR [DEBIAN13_ROOT]
-# TEST_HELPER is x11-test-helper from an x11 build; without DEBIAN13_ROOT the machine itself
-# is the Debian 13 that builds the package. Needs root, debootstrap and Debian's mirror.
+# The Debian package of the X11 saver: built twice by this machine's Debian from the same
+# sources in two folders, it must come out the same byte for byte (deb.sh fails on any lintian
+# error or warning); it holds the program where XScreenSaver looks for modes, the settings file
+# and the manual page, depends on Xlib and libXext and recommends XScreenSaver with its image
+# helper. In a fresh minimal chroot of the same release `apt-get install ./PACKAGE` brings what
+# it needs, XScreenSaver's daemon runs the installed program (tests/x11/DaemonE2E.sh), and
+# `apt-get purge` leaves no file of the package and no folder that was the package's alone.
+# The chroot is removed at the end, whatever happened. That chroot, given only the declared
+# build dependencies, then builds the package as well.
+#   DebianPackageTest.sh TEST_HELPER WORK_DIR
+# TEST_HELPER is x11-test-helper from an x11 build. Needs root, debootstrap and Debian's mirror.
 set -uo pipefail
-[ $# -eq 2 ] || [ $# -eq 3 ] || { echo "usage: DebianPackageTest.sh TEST_HELPER WORK_DIR [DEBIAN13_ROOT]" >&2; exit 2; }
+[ $# -eq 2 ] || { echo "usage: DebianPackageTest.sh TEST_HELPER WORK_DIR" >&2; exit 2; }
 HELPER=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 TOP=$(cd "$(dirname "$0")/../.." && pwd)
 IN_ROOT=$TOP/cmake/in-root.sh
+CODENAME=$(. /etc/os-release && echo "$VERSION_CODENAME")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 note() { echo "-- $*"; }
 [ -x "$HELPER" ] || fail "no test helper at $HELPER"
 rm -rf "$2" && mkdir -p "$2" || fail "no work folder"
 WORK=$(cd "$2" && pwd)
-BUILD_IN=()
-[ $# -eq 3 ] && BUILD_IN=("$IN_ROOT" "$3")
 
-first=$("${BUILD_IN[@]}" "$TOP/tools/package/deb.sh" "$WORK/first" "$WORK/first-build") ||
-  fail "the first build failed"
-second=$("${BUILD_IN[@]}" "$TOP/tools/package/deb.sh" "$WORK/second" "$WORK/second-build") ||
-  fail "the second build failed"
+first=$("$TOP/tools/package/deb.sh" "$WORK/first" "$WORK/first-build") || fail "the first build failed"
+second=$("$TOP/tools/package/deb.sh" "$WORK/second" "$WORK/second-build") || fail "the second build failed"
 [ "$(basename "$first")" = vellumar_1.0.0.1_amd64.deb ] || fail "the package is named $(basename "$first")"
 cmp "$first" "$second" || fail "two builds of the same sources differ"
 note "two builds in two folders are the same, byte for byte: $(sha256sum <"$first" | cut -c1-16)"
@@ -47,14 +43,14 @@ done
 [ "$recommends" = "xscreensaver, xscreensaver-data" ] || fail "Recommends: $recommends"
 note "Depends: $depends; Recommends: $recommends"
 
-# A fresh minimal Debian 13, removed at the end.
+# A fresh minimal chroot of this release, removed at the end.
 FRESH=$(mktemp -d /var/tmp/vellumar-deb.XXXXXX) || fail "no folder under /var/tmp"
 trap 'rm -rf --one-file-system "$FRESH"' EXIT
 root=$FRESH/root
 started=$SECONDS
-debootstrap --variant=minbase trixie "$root" http://deb.debian.org/debian >"$WORK/debootstrap.log" 2>&1 ||
+debootstrap --variant=minbase "$CODENAME" "$root" http://deb.debian.org/debian >"$WORK/debootstrap.log" 2>&1 ||
   fail "debootstrap failed: $(tail -5 "$WORK/debootstrap.log")"
-note "fresh Debian 13 made in $((SECONDS - started)) s"
+note "fresh Debian $CODENAME made in $((SECONDS - started)) s"
 cp "$first" "$root/tmp/" || fail "cannot copy the package into the chroot"
 in_fresh() { "$IN_ROOT" "$root" "$@"; }
 installed() { in_fresh dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
@@ -92,7 +88,7 @@ done <"$WORK/files"
 [ ${#left[@]} -eq 0 ] || fail "apt-get purge left ${left[*]}"
 note "apt-get purge vellumar left none of its $(grep -vc '^/\.$' "$WORK/files") files and folders but those other packages hold"
 
-# The same Debian 13, given only what debian/control's Build-Depends names (no GoogleTest,
+# The same chroot, given only what debian/control's Build-Depends names (no GoogleTest,
 # Google Benchmark or stb_image), builds the package too.
 started=$SECONDS
 in_fresh "$TOP/tools/package/deb.sh" "$WORK/fresh" "$WORK/fresh-build" >/dev/null ||

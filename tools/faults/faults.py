@@ -136,7 +136,7 @@ def build(preset, log):
 
 
 def configure(preset, log):
-    if run(["cmake", "--preset", preset, "-G", "Ninja"], log) != 0 or build(preset, log) == 2:
+    if run(["cmake", "--preset", preset], log) != 0 or build(preset, log) == 2:
         sys.exit("the scratch tree does not build with preset %s; see %s" % (preset, log))
 
 
