@@ -4,7 +4,8 @@
 # The chroot gets /proc, /dev, the X server's sockets and this project's folder at the same
 # path, so that programs, wine prefixes and work folders are the same files inside and out.
 # With VELLUMAR_ROOT_BUILD=DIR, DIR stands in for the project's build folder inside, so that
-# builds made with the chroot's compilers never meet the machine's own.
+# builds made with the chroot's compilers never meet the machine's own; the build lock stays the
+# machine's (build/.build.lock, see ./run), so that builds inside and out take turns.
 # The mounts are made in a private mount namespace of this command alone and end with it:
 # no removal of the build folder can reach through them into the real /dev. The chroot's
 # folder is bound onto itself first, so that its root is a mount point as a real machine's
@@ -29,7 +30,9 @@ exec unshare --mount --propagation private -- /bin/sh -c '
   mount --bind "$project" "$root$project"
   if [ -n "$build" ]; then
     mkdir -p "$root$project/build"
+    touch "$project/build/.build.lock" "$build/.build.lock"
     mount --bind "$build" "$root$project/build"
+    mount --bind "$project/build/.build.lock" "$root$project/build/.build.lock"
   fi
   if [ -d /tmp/.X11-unix ]; then mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"; fi
   exec chroot "$root" /bin/sh -c "cd \"\$0\" 2>/dev/null || cd /; exec \"\$@\"" "$here" "$@"
