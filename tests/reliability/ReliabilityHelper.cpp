@@ -106,7 +106,11 @@ int GdiWatch(const char* program, DWORD interval)
         Sleep(100);
     const DWORD start = GetTickCount();
     while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
-        std::printf("gdi %lu %ld\n", static_cast<unsigned long>(GetTickCount() - start), CountGdiObjects(process));
+        const long count = CountGdiObjects(process);
+        // A table that went away with its process while being read is no sample.
+        if (count < 0 && WaitForSingleObject(process, 0) != WAIT_TIMEOUT)
+            break;
+        std::printf("gdi %lu %ld\n", static_cast<unsigned long>(GetTickCount() - start), count);
         std::fflush(stdout);
         WaitForSingleObject(process, interval);
     }

@@ -71,8 +71,9 @@ protected:
         SetValue(name, REG_SZ, std::string(text.c_str(), text.size() + 1));
     }
 
-    // The command lines the browser was started with, waiting up to `waitMs` for `expected`.
-    std::vector<std::string> Starts(size_t expected, DWORD waitMs = 10000)
+    // The command lines the browser was started with, waiting up to `waitMs` for `expected`
+    // (a wine process can take seconds to start on a loaded machine).
+    std::vector<std::string> Starts(size_t expected, DWORD waitMs = 30000)
     {
         std::vector<std::string> starts;
         for (DWORD waited = 0;; waited += 100) {
