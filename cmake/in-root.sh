@@ -27,7 +27,11 @@ exec unshare --mount --propagation private -- /bin/sh -c '
   mount -t proc proc "$root/proc"
   mount --rbind /dev "$root/dev"
   mkdir -p "$root$project" "$root/tmp/.X11-unix"
+  # What is mounted inside the project folder here (inside such a chroot: the build folder that
+  # stands in for build/) comes along, but for this chroot itself.
+  inner=$(awk -v p="$project/" -v r="$root" '"'"'index($5, p) == 1 && index($5 "/", r "/") != 1 { print $5 }'"'"' /proc/self/mountinfo)
   mount --bind "$project" "$root$project"
+  for mounted in $inner; do mount --bind "$mounted" "$root$mounted"; done
   if [ -n "$build" ]; then
     mkdir -p "$root$project/build"
     touch "$project/build/.build.lock" "$build/.build.lock"
@@ -35,5 +39,7 @@ exec unshare --mount --propagation private -- /bin/sh -c '
     mount --bind "$project/build/.build.lock" "$root$project/build/.build.lock"
   fi
   if [ -d /tmp/.X11-unix ]; then mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"; fi
+  # Inside, build/ is the build folder already: a chroot made from there keeps it.
+  unset VELLUMAR_ROOT_BUILD
   exec chroot "$root" /bin/sh -c "cd \"\$0\" 2>/dev/null || cd /; exec \"\$@\"" "$here" "$@"
 ' in-root "$root" "$project" "$build" "$PWD" "$@"
