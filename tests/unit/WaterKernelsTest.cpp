@@ -18,13 +18,15 @@
 
 namespace {
 
-const WaterKernel kFastKernels[] = {WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512};
+const WaterKernel kFastKernels[] = {WaterKernel::Portable, WaterKernel::Sse2, WaterKernel::Avx2, WaterKernel::Avx512};
 
 std::string Name(WaterKernel kernel)
 {
     switch (kernel) {
     case WaterKernel::Reference:
         return "reference";
+    case WaterKernel::Portable:
+        return "portable";
     case WaterKernel::Sse2:
         return "SSE2";
     case WaterKernel::Avx2:
@@ -359,9 +361,10 @@ TEST(WaterKernels, SwitchingKernelsMidwayKeepsTheResults)
 {
     Twins twins(WaterKernel::Reference, 90, 50, 8);
     std::mt19937 random(8);
-    const WaterKernel order[] = {WaterKernel::Reference, WaterKernel::Sse2,      WaterKernel::Avx2,
-                                 WaterKernel::Avx512,    WaterKernel::Reference, WaterKernel::Avx2,
-                                 WaterKernel::Sse2,      WaterKernel::Avx512};
+    const WaterKernel order[] = {WaterKernel::Reference, WaterKernel::Portable, WaterKernel::Sse2,
+                                 WaterKernel::Avx2,      WaterKernel::Avx512,   WaterKernel::Reference,
+                                 WaterKernel::Avx2,      WaterKernel::Portable, WaterKernel::Sse2,
+                                 WaterKernel::Avx512};
     for (WaterKernel kernel : order) {
         twins.fast.SetKernel(kernel);
         for (int frame = 0; frame < 5; ++frame) {
