@@ -11,8 +11,8 @@ WaterKernel BestWaterKernel()
         return WaterKernel::Avx2;
     if (__builtin_cpu_supports("sse2"))
         return WaterKernel::Sse2;
-#elif defined(VELLUMAR_WATER_SSE2)
-    return WaterKernel::Sse2;
+#elif defined(VELLUMAR_WATER_SIMD128)
+    return WaterKernel::Simd128;
 #endif
     return WaterKernel::Portable;
 }
@@ -20,7 +20,14 @@ WaterKernel BestWaterKernel()
 WaterKernel SupportedWaterKernel(WaterKernel wanted)
 {
     const WaterKernel best = BestWaterKernel();
-    return static_cast<int>(wanted) <= static_cast<int>(best) ? wanted : best;
+    const bool built = wanted == WaterKernel::Reference || WaterKernelOpsFor(wanted) != nullptr;
+#if defined(VELLUMAR_WATER_X86)
+    // The x86 kernels are built into every program; the processor decides which run.
+    const bool runs = built && static_cast<int>(wanted) <= static_cast<int>(best);
+#else
+    const bool runs = built;
+#endif
+    return runs ? wanted : best;
 }
 
 const WaterKernelOps* WaterKernelOpsFor(WaterKernel kernel)
@@ -31,10 +38,12 @@ const WaterKernelOps* WaterKernelOpsFor(WaterKernel kernel)
         return &kAvx512WaterKernel;
     case WaterKernel::Avx2:
         return &kAvx2WaterKernel;
-#endif
-#if defined(VELLUMAR_WATER_SSE2)
     case WaterKernel::Sse2:
         return &kSse2WaterKernel;
+#endif
+#if defined(VELLUMAR_WATER_SIMD128)
+    case WaterKernel::Simd128:
+        return &kSimd128WaterKernel;
 #endif
     case WaterKernel::Portable:
         return &kPortableWaterKernel;

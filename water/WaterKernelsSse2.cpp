@@ -1,22 +1,16 @@
 // SSE2 row pieces: the baseline of every x86-64 processor, and of the 32-bit processors the
 // saver supports. Marked per function so that the 32-bit program itself needs no SSE2.
-// WebAssembly built with SIMD gets them too, translated by the compiler.
 #include "water/WaterKernels.h"
 
-#if defined(VELLUMAR_WATER_SSE2)
+#if defined(__x86_64__) || defined(__i386__)
 #include <emmintrin.h>
 
-#if defined(VELLUMAR_WATER_X86)
-#define SSE2_TARGET __attribute__((target("sse2")))
-#else
-#define SSE2_TARGET
-#endif
-#define SSE2_INLINE SSE2_TARGET __attribute__((always_inline)) inline
+#define SSE2_INLINE __attribute__((target("sse2"), always_inline)) inline
 #ifdef __i386__
 // 32-bit Windows promises only a 4-byte aligned stack to the functions it calls.
-#define SSE2_ENTRY SSE2_TARGET __attribute__((force_align_arg_pointer))
+#define SSE2_ENTRY __attribute__((target("sse2"), force_align_arg_pointer))
 #else
-#define SSE2_ENTRY SSE2_TARGET
+#define SSE2_ENTRY __attribute__((target("sse2")))
 #endif
 
 namespace {

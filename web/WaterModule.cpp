@@ -103,7 +103,7 @@ EMSCRIPTEN_KEEPALIVE void vellumar_mouse_forget()
 // Which arithmetic the water runs here.
 EMSCRIPTEN_KEEPALIVE const char* vellumar_kernel()
 {
-    return BestWaterKernel() == WaterKernel::Sse2 ? "SIMD" : "portable";
+    return BestWaterKernel() == WaterKernel::Simd128 ? "SIMD" : "portable";
 }
 
 } // extern "C"

@@ -454,6 +454,20 @@ def check_refused_capture(browser, address):
 
 # ---- the run
 
+def build_site(modules, work):
+    """The site in WORK/site, offering a stand-in release (WORK/release) of small files."""
+    release = os.path.join(work, "release")
+    os.makedirs(release)
+    for number, name in enumerate(STAND_IN_RELEASE):
+        with open(os.path.join(release, name), "wb") as file:
+            file.write(bytes(range(number, 256)) * 100)
+    subprocess.run("sha256sum -- * > SHA256SUMS", shell=True, cwd=release, check=True)
+    site = os.path.join(work, "site")
+    subprocess.run([os.path.join(TOP, "web", "build-site.py"), "--modules", modules, "--dist", release,
+                    "--out", site], check=True)
+    return site, release
+
+
 def main():
     parser = argparse.ArgumentParser(description="The home page's browser tests.")
     parser.add_argument("--modules", required=True)
@@ -464,15 +478,7 @@ def main():
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
 
-    release = os.path.join(work, "release")
-    os.makedirs(release)
-    for number, name in enumerate(STAND_IN_RELEASE):
-        with open(os.path.join(release, name), "wb") as file:
-            file.write(bytes(range(number, 256)) * 100)
-    subprocess.run("sha256sum -- * > SHA256SUMS", shell=True, cwd=release, check=True)
-    site = os.path.join(work, "site")
-    subprocess.run([os.path.join(TOP, "web", "build-site.py"), "--modules", options.modules, "--dist", release,
-                    "--out", site], check=True)
+    site, release = build_site(options.modules, work)
 
     pictures = {"odd.png": (1023, 767, write_png), "even.bmp": (640, 480, write_bmp)}
     expected = {}
