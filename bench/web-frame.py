@@ -41,7 +41,7 @@ def module_ms(browser, address, frames, simd):
 def native_ms(bench, work):
     out = os.path.join(work, "native.json")
     subprocess.run([bench, f"--benchmark_filter=^FrameSSE2/{WIDTH}x{HEIGHT}/", f"--benchmark_out={out}",
-                    "--benchmark_out_format=json"], check=True, stdout=subprocess.DEVNULL)
+                    "--benchmark_out_format=json"], check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     with open(out) as file:
         return json.load(file)["benchmarks"][0]["cpu_time"]
 

@@ -2,7 +2,7 @@
 """Serves a folder on this machine's loopback address, as any static host would, and prints its
 address. Used by ./run site and by the browser tests.
 
-    serve.py FOLDER [--port N]    (port 0, the default, takes a free one)
+    serve.py FOLDER [--port N]    (port 0, the default, takes a free one; so does a taken port)
 """
 import argparse
 import functools
@@ -46,7 +46,10 @@ def main():
     try:
         server, address = start(options.folder, options.port)
     except OSError as error:
-        sys.exit(f"serve.py: cannot serve on port {options.port}: {error.strerror}")
+        if options.port == 0:
+            sys.exit(f"serve.py: cannot serve: {error.strerror}")
+        print(f"Port {options.port} is taken ({error.strerror}): taking a free one", flush=True)
+        server, address = start(options.folder, 0)
     print(f"Serving {options.folder} at {address} (Ctrl+C ends it)", flush=True)
     try:
         threading.Event().wait()
