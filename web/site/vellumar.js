@@ -238,7 +238,8 @@ function showPicture(bitmap, isDefault) {
 
 async function showDefaultPicture(message) {
   say(message);
-  if (state.isDefault && state.picture) return startWater();
+  // The pool's water, if it runs already, goes on.
+  if (state.isDefault && state.picture) return;
   showPicture(await sitePicture(DEFAULT_PICTURE), true);
 }
 
@@ -250,6 +251,17 @@ async function showFile(file) {
   } catch {
     await showDefaultPicture(`“${file.name}” is not a picture this browser can read: here is the pool instead.`);
   }
+}
+
+// The water starts again at the canvas's new size once the window has kept it a moment; until
+// then the canvas is stretched. The full screen of the saver starts at once.
+function sizeChanged(size) {
+  state.deviceSize = size;
+  const { water } = state;
+  const current = canvasDeviceSize();
+  if (!water || !state.picture || (current.width === water.width && current.height === water.height)) return;
+  clearTimeout(state.resizeTimer);
+  state.resizeTimer = setTimeout(startWater, state.saver ? 0 : RESIZE_SETTLE_MS);
 }
 
 function watchSize() {
@@ -264,20 +276,26 @@ function watchSize() {
     const box = entry.devicePixelContentBoxSize && entry.devicePixelContentBoxSize[0];
     const exact =
       box && Math.abs(box.inlineSize - estimate.width) <= 1 && Math.abs(box.blockSize - estimate.height) <= 1;
-    const size = exact ? { width: box.inlineSize, height: box.blockSize } : estimate;
-    state.deviceSize = size;
-    const { water } = state;
-    if (!water || !state.picture || (size.width === water.width && size.height === water.height)) return;
-    clearTimeout(state.resizeTimer);
-    // Until then the canvas is stretched; the full screen of the saver starts at once.
-    state.resizeTimer = setTimeout(startWater, state.saver ? 0 : RESIZE_SETTLE_MS);
+    sizeChanged(exact ? { width: box.inlineSize, height: box.blockSize } : estimate);
   });
-  // Device pixels change without the layout when the window moves to another screen.
   try {
     observer.observe(canvas, { box: 'device-pixel-content-box' });
   } catch {
     observer.observe(canvas);
   }
+  watchPixelRatio();
+}
+
+// A new pixel ratio (zoom, another screen) changes the device pixels, with or without the layout.
+function watchPixelRatio() {
+  matchMedia(`(resolution: ${devicePixelRatio}dppx)`).addEventListener(
+    'change',
+    () => {
+      sizeChanged(null);
+      watchPixelRatio();
+    },
+    { once: true },
+  );
 }
 
 // ---- the desktop under water: the saver, full screen, ending on its own rules
@@ -305,6 +323,9 @@ async function showDesktop() {
   if (state.saver) return;
   if (!navigator.mediaDevices || !navigator.mediaDevices.getDisplayMedia) {
     return showDefaultPicture('This browser does not offer to capture the screen: here is the pool instead.');
+  }
+  if (!document.documentElement.requestFullscreen) {
+    return showDefaultPicture('This browser cannot show a page full screen: here is the pool instead.');
   }
   let stream;
   try {
@@ -349,16 +370,18 @@ function startSaver(desktop) {
   document.body.classList.add('saver');
   say('');
   document.documentElement.requestFullscreen({ navigationUI: 'hide' }).catch(() => {
-    // The capture's dialog used up the click that allows full screen: one more click.
+    // The capture's dialog used up the click that allows full screen: one more click, or a
+    // key to give up.
     document.body.classList.add('saver-asks');
-    document.addEventListener(
-      'click',
-      () => {
-        document.body.classList.remove('saver-asks');
-        document.documentElement.requestFullscreen({ navigationUI: 'hide' }).catch(() => endSaver());
-      },
-      { once: true },
-    );
+    const answered = event => {
+      document.removeEventListener('click', answered, true);
+      document.removeEventListener('keydown', answered, true);
+      document.body.classList.remove('saver-asks');
+      if (event.type === 'click') document.documentElement.requestFullscreen({ navigationUI: 'hide' }).catch(() => endSaver());
+      else endSaver();
+    };
+    document.addEventListener('click', answered, true);
+    document.addEventListener('keydown', answered, true);
   });
 }
 
