@@ -26,9 +26,11 @@ bool HeapHasRoomFor(uint64_t bytes)
 {
     if (bytes > static_cast<uint64_t>(PTRDIFF_MAX))
         return false;
-    void* probe = std::malloc(static_cast<size_t>(bytes));
+    // Held in a volatile so that the compiler cannot drop the pair and take the memory as had.
+    void* volatile probe = std::malloc(static_cast<size_t>(bytes));
+    const bool had = probe != nullptr;
     std::free(probe);
-    return probe != nullptr;
+    return had;
 }
 
 } // namespace

@@ -12,7 +12,8 @@ their SHA256SUMS), adds pictures of its own and checks:
   picture as the page's background;
 - frames at the timers' pace; none while the tab is hidden; again once it is back;
 - the canvas at device pixels, and a new size restarts the water there; a size beyond the
-  module's memory leaves the picture still with one line, and the water comes back after;
+  module's memory leaves the picture still with one line, and the water comes back after; each
+  module refuses a picture its memory cannot grow to, and starts on the next;
 - reduced motion starts still, with a button that starts the water;
 - a broken picture (by address, file choice or drop) gets its line and the pool; a good one
   dropped or chosen replaces the pool;
@@ -319,6 +320,30 @@ def check_device_pixels_and_resizes(browser, address):
     water_running(browser, "back at the window's size")
 
 
+def check_module_memory(browser, address):
+    """Each module refuses a picture whose water its memory cannot grow to, and goes on."""
+    browser.open(address)
+    for module in ("vellumar-simd.wasm", "vellumar-plain.wasm"):
+        result = browser.driver.execute_async_script("""
+            const [name, done] = arguments;
+            fetch(name).then(r => r.arrayBuffer()).then(bytes => WebAssembly.instantiate(bytes, {
+              env: { emscripten_notify_memory_growth() {} },
+              wasi_snapshot_preview1: { proc_exit(code) { throw new Error('exit ' + code); } },
+            })).then(({ instance }) => {
+              const calls = instance.exports;
+              calls._initialize();
+              // 9600 x 9300 needs just under 2 GiB with its pictures: more than the memory can grow to.
+              const refused = calls.vellumar_prepare(9600, 9300);
+              const grown = calls.memory.buffer.byteLength;
+              const small = calls.vellumar_prepare(640, 480) !== 0 && calls.vellumar_start(0) === 1;
+              done({ refused, grown, small });
+            }).catch(error => done({ error: String(error) }));""", module)
+        check("error" not in result, f"{module}: {result.get('error')}")
+        check(result["refused"] == 0, f"{module} took a picture beyond its memory")
+        check(result["grown"] < 64 << 20, f"{module} kept {result['grown']} bytes after refusing")
+        check(result["small"], f"{module} did not start on a small picture after refusing a large one")
+
+
 def check_reduced_motion(browser, address):
     browser.cdp("Emulation.setEmulatedMedia", {"features": [{"name": "prefers-reduced-motion", "value": "reduce"}]})
     try:
@@ -496,6 +521,7 @@ def main():
         ("the first frame is the picture", lambda: check_first_frame(page, address, site)),
         ("the saver's pace; a hidden tab", lambda: check_pace_and_hidden_tab(page, address)),
         ("device pixels, resizes, too large for memory", lambda: check_device_pixels_and_resizes(page, address)),
+        ("a picture beyond the modules' memory", lambda: check_module_memory(page, address)),
         ("reduced motion", lambda: check_reduced_motion(page, address)),
         ("broken and chosen pictures", lambda: check_pictures(page, address, site)),
         ("hostile addresses", lambda: check_hostile_addresses(page, address)),
