@@ -332,8 +332,8 @@ def check_module_memory(browser, address):
             })).then(({ instance }) => {
               const calls = instance.exports;
               calls._initialize();
-              // 9600 x 9300 needs just under 2 GiB with its pictures: more than the memory can grow to.
-              const refused = calls.vellumar_prepare(9600, 9300);
+              // 8000 x 6000 needs over 1 GiB with its pictures: more than the memory can grow to.
+              const refused = calls.vellumar_prepare(8000, 6000);
               const grown = calls.memory.buffer.byteLength;
               const small = calls.vellumar_prepare(640, 480) !== 0 && calls.vellumar_start(0) === 1;
               done({ refused, grown, small });
