@@ -37,13 +37,12 @@ inline v128_t StepFour(const int32_t* d, const int32_t* n, ptrdiff_t i, ptrdiff_
 // Each pixel's three channels minus its shade, saturating, top byte cleared.
 inline v128_t Shade(v128_t pixels, v128_t dx)
 {
-    // Saturating to 16 bits keeps the sign and every value beyond +-255 beyond it.
-    v128_t s = wasm_i16x8_narrow_i32x4(dx, dx);
-    s = wasm_i16x8_min(wasm_i16x8_max(s, wasm_i16x8_splat(-255)), wasm_i16x8_splat(255));
-    const v128_t darken = wasm_i16x8_max(s, wasm_i16x8_splat(0));
-    const v128_t lighten = wasm_i16x8_sub(darken, s);
-    // Bytes 0-3 the four pixels' darkening, bytes 8-11 their lightening, each 0..255.
-    const v128_t bytes = wasm_u8x16_narrow_i16x8(darken, lighten);
+    // Saturating to 16 bits keeps the sign and every value beyond +-255 beyond it; saturating
+    // to unsigned bytes then gives the darkening, 0..255, and of the negated shade the lightening.
+    const v128_t s = wasm_i16x8_narrow_i32x4(dx, dx);
+    const v128_t negated = wasm_i16x8_sub_sat(wasm_i16x8_splat(0), s);
+    // Bytes 0-3 the four pixels' darkening, bytes 8-11 their lightening.
+    const v128_t bytes = wasm_u8x16_narrow_i16x8(s, negated);
     const v128_t down = wasm_i8x16_shuffle(bytes, bytes, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3);
     const v128_t up = wasm_i8x16_shuffle(bytes, bytes, 8, 8, 8, 8, 9, 9, 9, 9, 10, 10, 10, 10, 11, 11, 11, 11);
     return wasm_v128_and(wasm_u8x16_add_sat(wasm_u8x16_sub_sat(pixels, down), up), wasm_i32x4_splat(0x00FFFFFF));
