@@ -1,6 +1,6 @@
 // WebAssembly SIMD row pieces, written for its instructions: a multiply of 32-bit lanes, lane
-// extraction for the gather and one byte shuffle for the shading, where the SSE2 kernel
-// translated would take several.
+// extraction for the gather, saturating narrowings and one byte shuffle for the shading, where
+// the SSE2 kernel translated would take several, and column sums that slide along the row.
 #include "water/WaterKernels.h"
 
 #if defined(VELLUMAR_WATER_SIMD128)
@@ -18,19 +18,19 @@ inline void Store(void* p, v128_t v)
     wasm_v128_store(p, v);
 }
 
-// Four cells of the step from index i. The saver's damping shift is a constant here, which
-// the engine turns into an immediate shift; any other shift is taken from `shift`.
-template <int kShift>
-inline v128_t StepFour(const int32_t* d, const int32_t* n, ptrdiff_t i, ptrdiff_t w, int32_t shift)
+// The sums of the three cells of the columns from index i to i + 3: the row above, this one and
+// the row below.
+inline v128_t ColumnSums(const int32_t* n, ptrdiff_t i, ptrdiff_t w)
 {
-    const int32_t* up = n + i - w;
-    const int32_t* mid = n + i;
-    const int32_t* down = n + i + w;
-    const v128_t a = wasm_i32x4_add(wasm_i32x4_add(Load(up - 1), Load(up)), Load(up + 1));
-    const v128_t b = wasm_i32x4_add(Load(mid - 1), Load(mid + 1));
-    const v128_t c = wasm_i32x4_add(wasm_i32x4_add(Load(down - 1), Load(down)), Load(down + 1));
-    const v128_t s = wasm_i32x4_add(wasm_i32x4_add(a, b), c);
-    const v128_t v = wasm_i32x4_sub(wasm_i32x4_shr(s, 2), Load(d + i));
+    return wasm_i32x4_add(wasm_i32x4_add(Load(n + i - w), Load(n + i)), Load(n + i + w));
+}
+
+// The step's damping; the saver's shift is a constant here, which the engine turns into an
+// immediate shift, any other is taken from `shift`.
+template <int kShift>
+inline v128_t Damped(v128_t neighbourSums, v128_t previous, int32_t shift)
+{
+    const v128_t v = wasm_i32x4_sub(wasm_i32x4_shr(neighbourSums, 2), previous);
     return wasm_i32x4_sub(v, wasm_i32x4_shr(v, kShift >= 0 ? kShift : shift));
 }
 
@@ -92,10 +92,30 @@ ChunkWater StepChunks(int32_t* destination, const int32_t* neighbours, ptrdiff_t
         ptrdiff_t i = rowStart + first;
         const ptrdiff_t stop = rowStart + end;
         v128_t any = wasm_i32x4_splat(0);
-        for (; i + 4 <= stop; i += 4) {
-            const v128_t cells = StepFour<kShift>(destination, neighbours, i, width, shift);
-            Store(destination + i, cells);
-            any = wasm_v128_or(any, cells);
+        if (i + 4 <= stop) {
+            // Column sums slide along the row: four cells read four new columns, their left and
+            // right neighbours' sums come from the neighbouring groups. Wrapping sums may be taken
+            // in any order. Reads stay inside the row: ahead only while a whole group follows.
+            v128_t left = ColumnSums(neighbours, i - 1, width);
+            v128_t here = ColumnSums(neighbours, i, width);
+            for (; i + 4 <= stop; i += 4) {
+                v128_t next = here;
+                v128_t right;
+                if (i + 8 <= stop) {
+                    next = ColumnSums(neighbours, i + 4, width);
+                    right = wasm_i32x4_shuffle(here, next, 1, 2, 3, 4);
+                } else {
+                    right = ColumnSums(neighbours, i + 1, width);
+                }
+                // The centre's own column counts without the centre.
+                const v128_t sums =
+                    wasm_i32x4_sub(wasm_i32x4_add(wasm_i32x4_add(left, right), here), Load(neighbours + i));
+                const v128_t cells = Damped<kShift>(sums, Load(destination + i), shift);
+                Store(destination + i, cells);
+                any = wasm_v128_or(any, cells);
+                left = wasm_i32x4_shuffle(here, next, 3, 4, 5, 6);
+                here = next;
+            }
         }
         int32_t anyTail = 0;
         for (; i < stop; ++i) {
