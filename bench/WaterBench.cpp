@@ -234,6 +234,7 @@ void BM_MemoryFloor(benchmark::State& st, Size size)
 }
 
 const std::pair<const char*, WaterKernel> kKernels[] = {{"Scalar", WaterKernel::Reference},
+                                                        {"Portable", WaterKernel::Portable},
                                                         {"SSE2", WaterKernel::Sse2},
                                                         {"AVX2", WaterKernel::Avx2},
                                                         {"AVX512", WaterKernel::Avx512}};
@@ -272,8 +273,8 @@ void PrintSummary()
         return PrintPacedSummary();
     std::printf("\nPer frame (CPU ms), %d frames after %d of warm-up; ratios of the fast kernel (%s):\n",
                 kTimedFrames, kWarmUpFrames, fastName.c_str() + 5);
-    std::printf("%-10s %9s %9s %9s %9s %9s %12s %12s\n", "size", "floor", "scalar", "SSE2", "AVX2", "AVX512",
-                "fast/floor", "scalar/fast");
+    std::printf("%-10s %9s %9s %9s %9s %9s %9s %12s %12s\n", "size", "floor", "scalar", "portable", "SSE2", "AVX2",
+                "AVX512", "fast/floor", "scalar/fast");
     for (const Size& size : kSizes) {
         auto found = results.find({size.width, size.height});
         if (found == results.end())
@@ -287,8 +288,8 @@ void PrintSummary()
         const double scalar = ms("FrameScalar");
         const double fast = ms(fastName);
         const std::string label = std::to_string(size.width) + "x" + std::to_string(size.height);
-        std::printf("%-10s %9.3f %9.3f %9.3f %9.3f %9.3f", label.c_str(), floor, scalar, ms("FrameSSE2"),
-                    ms("FrameAVX2"), ms("FrameAVX512"));
+        std::printf("%-10s %9.3f %9.3f %9.3f %9.3f %9.3f %9.3f", label.c_str(), floor, scalar, ms("FramePortable"),
+                    ms("FrameSSE2"), ms("FrameAVX2"), ms("FrameAVX512"));
         if (floor > 0 && fast > 0)
             std::printf(" %12.2f", fast / floor);
         else

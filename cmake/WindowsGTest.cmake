@@ -1,10 +1,10 @@
-# GoogleTest for the Windows builds, compiled with the cross compiler from Debian's sources
-# (package googletest). Defines GTest::gtest and GTest::gtest_main like find_package(GTest).
+# GoogleTest for the cross builds (Windows, WebAssembly), compiled with the cross compiler from
+# Debian's sources (package googletest). Defines GTest::gtest and GTest::gtest_main like find_package(GTest).
 if(TARGET GTest::gtest)
   return()
 endif()
 
-set(VELLUMAR_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the Windows builds")
+set(VELLUMAR_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the cross builds")
 if(NOT EXISTS ${VELLUMAR_GTEST_SOURCE_DIR}/CMakeLists.txt)
   message(FATAL_ERROR "GoogleTest sources not found at ${VELLUMAR_GTEST_SOURCE_DIR} (Debian package googletest)")
 endif()

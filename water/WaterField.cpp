@@ -58,21 +58,22 @@ void WaterField::Create(int32_t newWidth, int32_t newHeight)
     const int32_t chunks = static_cast<int32_t>((static_cast<int64_t>(newWidth) + kWaterChunkWidth - 1) / kWaterChunkWidth);
     const int32_t words = (chunks + 63) / 64;
     const size_t trackingWords = static_cast<size_t>(words) * static_cast<size_t>(newHeight);
-    try {
-        pages[0].reset(new int32_t[static_cast<size_t>(cells)]);
-        pages[1].reset(new int32_t[static_cast<size_t>(cells)]);
-        // Every frame runs through both pages after other programs have had the cache.
-        for (auto& page : pages) {
-            AskForLargePages(page.get(), static_cast<size_t>(cells) * sizeof(int32_t));
-            std::fill_n(page.get(), static_cast<size_t>(cells), 0);
-        }
-        // Both pages start flat: no chunk holds water, and no output pixel is known yet.
-        water[0].reset(new uint64_t[3 * trackingWords]());
-        water[1].reset(new uint64_t[3 * trackingWords]());
-        flatOutput.reset(new uint64_t[trackingWords]());
-    } catch (const std::bad_alloc&) {
+    // Without exceptions (WebAssembly) a failed allocation must come back as null, not throw.
+    const size_t cellCount = static_cast<size_t>(cells);
+    pages[0].reset(new (std::nothrow) int32_t[cellCount]);
+    pages[1].reset(new (std::nothrow) int32_t[cellCount]);
+    // Both pages start flat: no chunk holds water, and no output pixel is known yet.
+    water[0].reset(new (std::nothrow) uint64_t[3 * trackingWords]());
+    water[1].reset(new (std::nothrow) uint64_t[3 * trackingWords]());
+    flatOutput.reset(new (std::nothrow) uint64_t[trackingWords]());
+    if (!pages[0] || !pages[1] || !water[0] || !water[1] || !flatOutput) {
         Release();
         return;
+    }
+    // Every frame runs through both pages after other programs have had the cache.
+    for (auto& page : pages) {
+        AskForLargePages(page.get(), cellCount * sizeof(int32_t));
+        std::fill_n(page.get(), cellCount, 0);
     }
     width = newWidth;
     height = newHeight;

@@ -5,18 +5,28 @@
 #include "water/Int32Wrap.h"
 #include "water/WaterReference.h"
 
-// The arithmetic of `WaterField::Step` and `WaterField::Render` in four flavours that give
-// the same results bit for bit: the plain reference, SSE2, AVX2 and AVX-512.
-enum class WaterKernel { Reference, Sse2, Avx2, Avx512 };
+// The arithmetic of `WaterField::Step` and `WaterField::Render` in six flavours that give
+// the same results bit for bit: the plain reference, the portable one that skips calm water
+// like the vector ones, SSE2, WebAssembly SIMD, AVX2 and AVX-512.
+enum class WaterKernel { Reference, Portable, Sse2, Simd128, Avx2, Avx512 };
 
 // Every kernel, from the plainest to the widest.
-constexpr WaterKernel kAllWaterKernels[] = {WaterKernel::Reference, WaterKernel::Sse2, WaterKernel::Avx2,
-                                            WaterKernel::Avx512};
+constexpr WaterKernel kAllWaterKernels[] = {WaterKernel::Reference, WaterKernel::Portable, WaterKernel::Sse2,
+                                            WaterKernel::Simd128,   WaterKernel::Avx2,     WaterKernel::Avx512};
+
+// Which vector kernels a build has. On x86 SSE2, AVX2 and AVX-512, each function marked for its
+// instruction set and chosen when the processor runs it. In WebAssembly built with SIMD its own,
+// which always runs there (the SSE2 one translated by the compiler ran 40% slower).
+#if defined(__x86_64__) || defined(__i386__)
+#define VELLUMAR_WATER_X86 1
+#elif defined(__wasm_simd128__)
+#define VELLUMAR_WATER_SIMD128 1
+#endif
 
 // The fastest kernel this processor can run.
 WaterKernel BestWaterKernel();
 
-// `wanted`, or the best kernel below it when the processor cannot run it.
+// `wanted`, or the best kernel when this build or this processor cannot run it.
 WaterKernel SupportedWaterKernel(WaterKernel wanted);
 
 // The field is tracked in chunks of this many columns of one row: a chunk is either known to
@@ -47,10 +57,13 @@ struct WaterKernelOps {
     void (*copyFlat)(const uint32_t* source, uint32_t* out, ptrdiff_t first, ptrdiff_t count);
 };
 
-// The row pieces for `kernel`; null for the reference, which works on whole fields.
+// The row pieces for `kernel`; null for the reference, which works on whole fields, and for a
+// kernel this build does not have.
 const WaterKernelOps* WaterKernelOpsFor(WaterKernel kernel);
 
+extern const WaterKernelOps kPortableWaterKernel;
 extern const WaterKernelOps kSse2WaterKernel;
+extern const WaterKernelOps kSimd128WaterKernel;
 extern const WaterKernelOps kAvx2WaterKernel;
 extern const WaterKernelOps kAvx512WaterKernel;
 
@@ -66,7 +79,6 @@ inline void ChunkColumns(int32_t chunk, ptrdiff_t width, ptrdiff_t& first, ptrdi
         end = width - 1;
 }
 
-// One cell of the propagation step; `shift` is already reduced to 0..31.
 // Water moves little from one row to the next, so the rows a few rows on will need the
 // same columns: asking for them now hides the memory's latency, which the skipped chunks
 // would otherwise keep the processor's own prefetching from hiding. The address is formed
@@ -94,6 +106,15 @@ inline void NoteChunkWater(ChunkWater& water, uint64_t bit, bool any, const int3
         water.lastColumn |= bit;
 }
 
+// The step's arithmetic for one cell, given the wrapped sum of its eight neighbours; `shift`
+// is already reduced to 0..31.
+inline int32_t DampedCell(int32_t neighbourSum, int32_t previous, int32_t shift)
+{
+    const int32_t v = WrapSub(neighbourSum >> 2, previous);
+    return v - (v >> shift);
+}
+
+// One cell of the propagation step.
 inline int32_t StepCell(const int32_t* neighbours, int32_t previous, ptrdiff_t i, ptrdiff_t width,
                         int32_t shift)
 {
@@ -106,8 +127,7 @@ inline int32_t StepCell(const int32_t* neighbours, int32_t previous, ptrdiff_t i
     s = WrapAdd(s, n[i + width - 1]);
     s = WrapAdd(s, n[i + width]);
     s = WrapAdd(s, n[i + width + 1]);
-    const int32_t v = WrapSub(s >> 2, previous);
-    return v - (v >> shift);
+    return DampedCell(s, previous, shift);
 }
 
 // Pixel i of the refraction pass, into `out`.

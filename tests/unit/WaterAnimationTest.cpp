@@ -6,6 +6,7 @@
 
 #include "animation/TickList.h"
 #include "animation/WaterAnimation.h"
+#include "imaging/PixelHash.h"
 #include "tools/render/PictureReplay.h"
 
 namespace {
@@ -20,16 +21,12 @@ PixelPicture Busy(int32_t width, int32_t height)
     return picture;
 }
 
-// FNV-1a over every byte of every frame, in order.
+// Every byte of every frame, in order.
 uint64_t FramesHash(const std::vector<std::vector<uint32_t>>& frames)
 {
-    uint64_t hash = 14695981039346656037ull;
+    uint64_t hash = kPixelHashStart;
     for (const std::vector<uint32_t>& frame : frames)
-        for (uint32_t pixel : frame)
-            for (int byte = 0; byte < 4; ++byte) {
-                hash ^= (pixel >> (8 * byte)) & 0xFF;
-                hash *= 1099511628211ull;
-            }
+        hash = HashPixels(hash, frame.data(), frame.size());
     return hash;
 }
 
