@@ -1,19 +1,8 @@
 #include "x11/MonitorList.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
-
-constexpr size_t kMonitorRecordBytes = 24;
-
-template <typename Value>
-Value Read(const uint8_t* at)
-{
-    Value value;
-    std::memcpy(&value, at, sizeof value);
-    return value;
-}
 
 bool ClipToScreen(MonitorArea& area, int32_t screenWidth, int32_t screenHeight)
 {
@@ -31,34 +20,6 @@ bool ClipToScreen(MonitorArea& area, int32_t screenWidth, int32_t screenHeight)
 }
 
 } // namespace
-
-bool ParseMonitorList(const uint8_t* body, size_t size, uint32_t count, std::vector<MonitorArea>& monitors)
-{
-    monitors.clear();
-    size_t offset = 0;
-    for (uint32_t k = 0; k < count; ++k) {
-        if (size - offset < kMonitorRecordBytes) {
-            monitors.clear();
-            return false;
-        }
-        const uint8_t* record = body + offset;
-        MonitorArea area;
-        area.primary = record[4] != 0;
-        const uint16_t outputs = Read<uint16_t>(record + 6);
-        area.x = Read<int16_t>(record + 8);
-        area.y = Read<int16_t>(record + 10);
-        area.width = Read<uint16_t>(record + 12);
-        area.height = Read<uint16_t>(record + 14);
-        offset += kMonitorRecordBytes;
-        if ((size - offset) / 4 < outputs) {
-            monitors.clear();
-            return false;
-        }
-        offset += size_t{4} * outputs;
-        monitors.push_back(area);
-    }
-    return true;
-}
 
 MonitorArea PrimaryMonitorArea(const std::vector<MonitorArea>& monitors, int32_t screenWidth, int32_t screenHeight)
 {

@@ -70,10 +70,6 @@ int X11Saver::Run()
     if (!StartOn(std::move(picture)))
         return kDisplayFailed;
     picture = PixelPicture{};
-    if (options.replay)
-        Replay();
-    else
-        schedule.emplace(TickSchedule::SaverTimers(), MonotonicNs());
     status = Loop();
     if (options.target == SaverTarget::Root)
         GiveBackRoot();
@@ -276,23 +272,28 @@ int X11Saver::PrepareWindow()
 
 bool X11Saver::StartOn(PixelPicture start)
 {
+    const int32_t width = start.width, height = start.height;
     if (!image)
         image = std::make_unique<FrameImage>(display, visual, depth);
     std::string error;
-    if (!image->Create(start.width, start.height, error)) {
+    if (!image->Create(width, height, error)) {
         Report(kSaverName, 0, error);
         return false;
     }
     // Frames drawn straight into the image spare a copy of the whole screen per frame.
     if (!animation.Start(std::move(start), image->DrawableRows())) {
-        Report(kSaverName, 0, "not enough memory for the water at " + std::to_string(start.width) + " x " +
-                      std::to_string(start.height));
+        Report(kSaverName, 0,
+               "not enough memory for the water at " + std::to_string(width) + " x " + std::to_string(height));
         return false;
     }
     if (!gc)
         gc = XCreateGC(display, target, 0, nullptr);
     // The picture at once: a window the daemon has blanked shows the desktop from the start.
     Present();
+    if (options.replay)
+        Replay();
+    else
+        schedule.emplace(TickSchedule::SaverTimers(), MonotonicNs());
     return true;
 }
 
@@ -339,12 +340,7 @@ void X11Saver::Resize(int width, int height)
     if (!StartOn(scaled.pixels.empty() ? picture : scaled)) {
         ending = true;  // StartOn said why
         endStatus = kDisplayFailed;
-        return;
     }
-    if (options.replay)
-        Replay();
-    else
-        schedule.emplace(TickSchedule::SaverTimers(), MonotonicNs());
 }
 
 bool X11Saver::TargetStillExists()

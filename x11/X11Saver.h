@@ -33,6 +33,7 @@ private:
     int PrepareWindow();
     int CheckTarget(Visual* targetVisual, int targetDepth, int width, int height);
     void GrabInput();
+    // Starts the animation on `start`, shows it and begins its ticks (or replays them).
     bool StartOn(PixelPicture start);
     void Present();
     void GiveBackRoot();

@@ -2,7 +2,7 @@
 # The Debian package of the X11 saver: built twice by this machine's Debian from the same
 # sources in two folders, it must come out the same byte for byte (deb.sh fails on any lintian
 # error or warning); it holds the program where XScreenSaver looks for modes, the settings file
-# and the manual page, depends on Xlib and libXext and recommends XScreenSaver with its image
+# and the manual page, depends on Xlib, libXext and libXrandr and recommends XScreenSaver with its image
 # helper. In a fresh minimal chroot of the same release `apt-get install ./PACKAGE` brings what
 # it needs, XScreenSaver's daemon runs the installed program (tests/x11/DaemonE2E.sh), and
 # `apt-get purge` leaves no file of the package and no folder that was the package's alone.
@@ -37,7 +37,7 @@ for entry in "-rwxr-xr-x ./usr/libexec/xscreensaver/vellumar" \
 done
 depends=$(dpkg-deb -f "$first" Depends)
 recommends=$(dpkg-deb -f "$first" Recommends)
-for library in libc6 libx11-6 libxext6; do
+for library in libc6 libx11-6 libxext6 libxrandr2; do
   [[ ", $depends," == *", $library "* || ", $depends," == *", $library,"* ]] || fail "Depends lacks $library: $depends"
 done
 [ "$recommends" = "xscreensaver, xscreensaver-data" ] || fail "Recommends: $recommends"
@@ -59,7 +59,7 @@ started=$SECONDS
 in_fresh /bin/sh -c 'apt-get update -qq && cd /tmp &&
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./vellumar_1.0.0.1_amd64.deb' >"$WORK/install.log" 2>&1 ||
   fail "apt-get install ./vellumar_1.0.0.1_amd64.deb failed: $(tail -5 "$WORK/install.log")"
-for package in vellumar libx11-6 libxext6 xscreensaver xscreensaver-data; do
+for package in vellumar libx11-6 libxext6 libxrandr2 xscreensaver xscreensaver-data; do
   installed "$package" || fail "apt-get install of the package did not install $package"
 done
 note "apt-get install ./vellumar_1.0.0.1_amd64.deb brought its dependencies and XScreenSaver in $((SECONDS - started)) s"
