@@ -5,7 +5,7 @@
 
 #include "animation/AnimationTick.h"
 #include "animation/TickSchedule.h"
-#include "host/MessageText.h"
+#include "common/MessageText.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "common/RowOrder.h"
+
 bool WaterAnimation::Start(PixelPicture picture, uint32_t* topDownFrame)
 {
     width = height = 0;
@@ -18,7 +20,7 @@ bool WaterAnimation::Start(PixelPicture picture, uint32_t* topDownFrame)
     if (topDownFrame) {
         const size_t rowPixels = static_cast<size_t>(picture.width);
         for (int32_t row = 0; row < picture.height; ++row)
-            std::copy_n(&picture.pixels[static_cast<size_t>(picture.height - 1 - row) * rowPixels], rowPixels,
+            std::copy_n(&picture.pixels[FlippedRowStart(row, picture.width, picture.height)], rowPixels,
                         topDownFrame + static_cast<size_t>(row) * rowPixels);
         topDownOutput = topDownFrame;
     } else {

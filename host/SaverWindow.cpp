@@ -1,6 +1,6 @@
 #include "host/SaverWindow.h"
 
-#include "host/MouseRule.h"
+#include "common/MouseRule.h"
 
 BEGIN_MESSAGE_MAP(SaverWindow, DrawWindow)
     ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "common/RowOrder.h"
 #include "imaging/BitmapFile.h"
 #include "imaging/DibFormat.h"
 
@@ -99,8 +100,9 @@ bool DecodeBitmapFile(const uint8_t* data, size_t size, PixelPicture& picture, s
     const bool topDown = headers.height < 0;
     for (int64_t fileRow = 0; fileRow < rows; ++fileRow) {
         const uint8_t* in = data + headers.pixelOffset + fileRow * rowBytes;
-        const int64_t memoryRow = topDown ? rows - 1 - fileRow : fileRow;
-        uint32_t* out = picture.pixels.data() + memoryRow * width;
+        const int32_t row = static_cast<int32_t>(fileRow);
+        uint32_t* out = picture.pixels.data() +
+                        (topDown ? FlippedRowStart(row, picture.width, picture.height) : static_cast<size_t>(fileRow * width));
         for (int64_t c = 0; c < width; ++c, in += bytesPerPixel)
             out[c] = static_cast<uint32_t>(in[0]) | static_cast<uint32_t>(in[1]) << 8 |
                      static_cast<uint32_t>(in[2]) << 16;

@@ -255,7 +255,7 @@ void WaterField::RefractRow(int32_t row, const uint32_t* source, uint32_t* outpu
     const int32_t cells = width * height;
     const int32_t* heights = pages[0].get();
     const bool topDown = outputOrder == RowOrder::TopDown;
-    uint32_t* outputRow = output + static_cast<ptrdiff_t>(topDown ? height - 1 - row : row) * width;
+    uint32_t* outputRow = output + static_cast<ptrdiff_t>(topDown ? FlippedRow(row, height) : row) * width;
     const ptrdiff_t outputRowStep = topDown ? -static_cast<ptrdiff_t>(width) : width;
     for (int32_t word = 0; word < wordsPerRow; ++word) {
         const uint64_t valid = ChunkBits(word, chunksPerRow);

@@ -38,7 +38,7 @@ void ReferenceRefract(const int32_t* heights, const uint32_t* source, uint32_t* 
         return;
     const int32_t count = width * height;
     for (int32_t r = 1; r < height - 1; ++r) {
-        const int32_t outputRow = order == RowOrder::TopDown ? height - 1 - r : r;
+        const int32_t outputRow = order == RowOrder::TopDown ? FlippedRow(r, height) : r;
         uint32_t* out = output + static_cast<size_t>(outputRow) * static_cast<size_t>(width);
         for (int32_t c = 1; c < width - 1; ++c) {
             const int32_t i = r * width + c;

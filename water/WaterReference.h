@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "common/RowOrder.h"
+
 // The water arithmetic written straight from its definition, one cell at a time.
 // It is the yardstick that every faster version must match bit for bit.
 
@@ -10,9 +12,8 @@
 void ReferenceStep(int32_t* destination, const int32_t* neighbours, int32_t width, int32_t height,
                    int32_t dampingShift);
 
-// Where an output buffer keeps row r of the field: at row r, as the source lies (bottom-up, as
-// device-independent bitmaps are), or at row height - 1 - r (top-down, as X images are).
-enum class RowOrder { BottomUp, TopDown };
+// An output buffer keeps row r of the field at row r, as the source lies (bottom-up, as
+// device-independent bitmaps are), or at its flipped row (top-down, as X images are).
 
 // Refraction of `source` through the slopes of `heights` into `output`, interior
 // pixels only; a pixel whose displaced index falls outside keeps what it held.

@@ -7,7 +7,8 @@
 #include <utility>
 
 #include "animation/TickList.h"
-#include "host/MouseRule.h"
+#include "common/MouseRule.h"
+#include "common/RowOrder.h"
 #include "imaging/PixelHash.h"
 
 namespace {
@@ -84,7 +85,7 @@ bool PageAnimation::Start(int64_t nowNs)
     // Canvas rows run top-down, the saver's bottom-up; the canvas's alpha means nothing here.
     for (int32_t top = 0; top < height; ++top) {
         const uint8_t* from = canvas.get() + static_cast<size_t>(top) * static_cast<size_t>(width) * 4;
-        uint32_t* to = picture.pixels.data() + static_cast<size_t>(height - 1 - top) * static_cast<size_t>(width);
+        uint32_t* to = picture.pixels.data() + FlippedRowStart(top, width, height);
         for (int32_t c = 0; c < width; ++c, from += 4)
             to[c] = uint32_t{from[0]} << 16 | uint32_t{from[1]} << 8 | from[2];
     }

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "host/MessageText.h"
+#include "common/MessageText.h"
 #include "x11/ErrorTrap.h"
 #include "x11/HelperProgram.h"
 #include "x11/ImagePixelFormat.h"

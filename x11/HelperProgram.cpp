@@ -10,7 +10,7 @@
 #include <initializer_list>
 #include <cstring>
 
-#include "animation/MonotonicClock.h"
+#include "common/MonotonicClock.h"
 #include "x11/QuitSignals.h"
 
 extern char** environ;

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/RowOrder.h"
+
 
 namespace {
 
@@ -107,7 +109,7 @@ void ImagePixelFormat::WriteFlipped(const uint32_t* bottomUp, int32_t width, int
 {
     const bool asIs = StoresRgbAsIs() && reinterpret_cast<uintptr_t>(image) % 4 == 0 && bytesPerLine % 4 == 0;
     for (int32_t row = 0; row < height; ++row) {
-        const uint32_t* from = bottomUp + static_cast<size_t>(height - 1 - row) * static_cast<size_t>(width);
+        const uint32_t* from = bottomUp + FlippedRowStart(row, width, height);
         uint8_t* to = image + static_cast<size_t>(row) * bytesPerLine;
         if (asIs) {
             CopyRowOr(reinterpret_cast<uint32_t*>(to), from, width, opaqueBits);
@@ -123,7 +125,7 @@ void ImagePixelFormat::ReadFlipped(const uint8_t* image, size_t bytesPerLine, in
 {
     for (int32_t row = 0; row < height; ++row) {
         const uint8_t* from = image + static_cast<size_t>(row) * bytesPerLine;
-        uint32_t* to = bottomUp + static_cast<size_t>(height - 1 - row) * static_cast<size_t>(width);
+        uint32_t* to = bottomUp + FlippedRowStart(row, width, height);
         for (int32_t column = 0; column < width; ++column)
             to[column] = Decode(LoadValue(from + static_cast<size_t>(column) * static_cast<size_t>(bytesPerPixel)));
     }

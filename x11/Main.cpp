@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "animation/CommandLineOptions.h"
-#include "host/MessageText.h"
+#include "common/CommandLineOptions.h"
+#include "common/MessageText.h"
 #include "x11/ErrorTrap.h"
 #include "x11/QuitSignals.h"
 #include "x11/SaverOptions.h"

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "common/RowOrder.h"
+
 PixelPicture ScalePicture(const PixelPicture& picture, int32_t newWidth, int32_t newHeight)
 {
     PixelPicture scaled;
@@ -13,10 +15,8 @@ PixelPicture ScalePicture(const PixelPicture& picture, int32_t newWidth, int32_t
         columns[c] = static_cast<int32_t>(int64_t{c} * picture.width / newWidth);
     for (int32_t top = 0; top < newHeight; ++top) {
         const int32_t sourceTop = static_cast<int32_t>(int64_t{top} * picture.height / newHeight);
-        // Rows are stored bottom-up.
-        const uint32_t* from =
-            picture.pixels.data() + static_cast<size_t>(picture.height - 1 - sourceTop) * static_cast<size_t>(picture.width);
-        uint32_t* to = scaled.pixels.data() + static_cast<size_t>(newHeight - 1 - top) * static_cast<size_t>(newWidth);
+        const uint32_t* from = picture.pixels.data() + FlippedRowStart(sourceTop, picture.width, picture.height);
+        uint32_t* to = scaled.pixels.data() + FlippedRowStart(top, newWidth, newHeight);
         for (int32_t c = 0; c < newWidth; ++c)
             to[c] = from[columns[c]];
     }

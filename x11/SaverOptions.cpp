@@ -1,7 +1,7 @@
 #include "x11/SaverOptions.h"
 
-#include "host/MessageText.h"
-#include "animation/CommandLineOptions.h"
+#include "common/MessageText.h"
+#include "common/CommandLineOptions.h"
 #include "animation/TickList.h"
 
 namespace {

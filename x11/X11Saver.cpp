@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "animation/CommandLineOptions.h"
-#include "animation/MonotonicClock.h"
-#include "host/MessageText.h"
-#include "host/MouseRule.h"
+#include "common/CommandLineOptions.h"
+#include "common/MonotonicClock.h"
+#include "common/MessageText.h"
+#include "common/MouseRule.h"
 #include "imaging/BitmapFile.h"
 #include "x11/DesktopPicture.h"
 #include "x11/ErrorTrap.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "host/MouseRule.h"
+#include "common/MouseRule.h"
 
 namespace {
 

@@ -12,8 +12,9 @@
 #include <stb/stb_image.h>
 #include <stb/stb_image_write.h>
 
+#include "common/RowOrder.h"
 #include "imaging/BitmapCodec.h"
-#include "host/MessageText.h"
+#include "common/MessageText.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ bool DecodeWithStb(const uint8_t* data, size_t size, const char* kind, PixelPict
     picture.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
     for (int row = 0; row < height; ++row) {
         const stbi_uc* in = rgb + static_cast<size_t>(row) * static_cast<size_t>(width) * 3;
-        uint32_t* out = picture.pixels.data() + static_cast<size_t>(height - 1 - row) * static_cast<size_t>(width);
+        uint32_t* out = picture.pixels.data() + FlippedRowStart(row, width, height);
         for (int c = 0; c < width; ++c, in += 3)
             out[c] = static_cast<uint32_t>(in[0]) << 16 | static_cast<uint32_t>(in[1]) << 8 | in[2];
     }
@@ -137,7 +138,7 @@ std::vector<uint8_t> EncodePngFile(const PixelPicture& picture)
     const size_t width = static_cast<size_t>(picture.width);
     std::vector<uint8_t> rgb(width * static_cast<size_t>(picture.height) * 3);
     for (int32_t row = 0; row < picture.height; ++row) {
-        const uint32_t* in = picture.pixels.data() + static_cast<size_t>(picture.height - 1 - row) * width;
+        const uint32_t* in = picture.pixels.data() + FlippedRowStart(row, picture.width, picture.height);
         uint8_t* out = rgb.data() + static_cast<size_t>(row) * width * 3;
         for (size_t c = 0; c < width; ++c, out += 3) {
             out[0] = static_cast<uint8_t>(in[c] >> 16);

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "animation/CommandLineOptions.h"
-#include "host/MessageText.h"
+#include "common/CommandLineOptions.h"
+#include "common/MessageText.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <system_error>
 #include <vector>
 
-#include "animation/CommandLineOptions.h"
-#include "host/MessageText.h"
+#include "common/CommandLineOptions.h"
+#include "common/MessageText.h"
 #include "tools/render/PictureFile.h"
 #include "tools/render/PictureReplay.h"
 #include "tools/render/RenderOptions.h"

@@ -8,7 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "host/MessageText.h"
+#include "common/MessageText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/MouseRule.h"
+#include "common/MouseRule.h"
 
 MousePosition MousePositionFromLParam(std::intptr_t lParam)
 {

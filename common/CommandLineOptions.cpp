@@ -1,9 +1,9 @@
-#include "animation/CommandLineOptions.h"
+#include "common/CommandLineOptions.h"
 
 #include <cstdio>
 #include <new>
 
-#include "host/MessageText.h"
+#include "common/MessageText.h"
 
 namespace {
 
