@@ -20,33 +20,6 @@ screenshot() {
   import -window root "$RUN/$1.png" && convert "$RUN/$1.png" -depth 8 "rgb:$RUN/$1.rgb"
 }
 
-# True when the screen shows the desktop picture exactly, as it did at the start.
-desktop_back() {
-  import -window root "$RUN/back.png" && [ "$(compare -metric AE "$RUN/desktop.png" "$RUN/back.png" null: 2>&1)" = 0 ]
-}
-
-# What a user sees while a program starts: screen-watch reads the screen every few ms, from
-# before the start ("watching") until the first ripples. Starts it once the desktop is back,
-# with the options "${@:2}"; its report goes to $RUN/watch-$1.log.
-watch_start() {
-  wait_until 20 desktop_back || fail "the desktop did not come back before start '$1'"
-  WATCH_LOG=$RUN/watch-$1.log
-  "$SCREEN_WATCH" 30 "${@:2}" >"$WATCH_LOG" 2>&1 &
-  WATCH_PID=$!
-  started $WATCH_PID
-  wait_line "$WATCH_LOG" '^watching' 10 || fail "the screen watcher did not start: $(cat "$WATCH_LOG")"
-}
-
-# The verdict on the start watched: its timeline in the log, the test failed ($1 says which
-# start) when the screen showed a flash it must not.
-watched() {
-  wait_exit "$WATCH_PID" 40 || fail "$1: the screen watcher did not end"
-  local status=$EXIT_STATUS
-  note "$1, from the start to the first ripples:"
-  sed -n 's/^screen-watch: /     /p' "$WATCH_LOG"
-  [ "$status" = 0 ] || fail "$1: $(grep -E 'FLASH|no ripples|could no longer' "$WATCH_LOG" | head -n3)"
-}
-
 # Starts the saver in full-screen mode, watched from before its start (start $1), with the
 # pointer resting at the screen's centre, where wine's first mouse-move event reports it;
 # sets SAVER_PID.
