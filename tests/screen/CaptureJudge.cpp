@@ -66,34 +66,57 @@ const char* CaptureKindName(CaptureKind kind)
     return "?";
 }
 
-std::string FormatFloor(const FlashFloor& floor)
+std::string FormatTally(const FlashTally& tally)
 {
-    std::string text;
+    std::string text = "starts " + std::to_string(tally.starts) + "\n";
     for (size_t k = 0; k < kCaptureKinds; ++k)
-        if (floor.longestMs[k] >= 0)
+        if (tally.flashes[k] > 0)
             text += std::string(CaptureKindName(static_cast<CaptureKind>(k))) + " " +
-                    std::to_string(floor.longestMs[k]) + "\n";
+                    std::to_string(tally.flashes[k]) + " " + std::to_string(tally.atLeastMs[k]) + " " +
+                    std::to_string(tally.atMostMs[k]) + "\n";
     return text;
 }
 
-bool ParseFloor(const std::string& text, FlashFloor& floor)
+bool ParseTally(const std::string& text, FlashTally& tally)
 {
-    FlashFloor parsed;
-    std::istringstream lines(text);
+    FlashTally parsed;
+    std::istringstream words(text);
     std::string name;
-    long long ms = 0;
-    while (lines >> name) {
-        if (!(lines >> ms) || ms < 0)
-            return false;
+    while (words >> name) {
+        long long count = 0, atLeast = 0, atMost = 0;
+        if (name == "starts") {
+            if (!(words >> count) || count < 0)
+                return false;
+            parsed.starts = static_cast<uint32_t>(count);
+            continue;
+        }
         size_t k = 0;
         while (k < kCaptureKinds && name != CaptureKindName(static_cast<CaptureKind>(k)))
             ++k;
-        if (k == kCaptureKinds)
+        if (k == kCaptureKinds || !(words >> count >> atLeast >> atMost) || count < 0 || atLeast < 0 ||
+            atMost < atLeast)
             return false;
-        parsed.longestMs[k] = static_cast<int64_t>(ms);
+        parsed.flashes[k] = static_cast<uint32_t>(count);
+        parsed.atLeastMs[k] = static_cast<int64_t>(atLeast);
+        parsed.atMostMs[k] = static_cast<int64_t>(atMost);
     }
-    floor = parsed;
+    tally = parsed;
     return true;
+}
+
+std::vector<CaptureKind> FlashesBeyond(const FlashTally& saver, const FlashTally& floor, int64_t allowanceMs)
+{
+    std::vector<CaptureKind> beyond;
+    for (size_t k = 0; k < kCaptureKinds; ++k) {
+        if (saver.flashes[k] == 0)
+            continue;
+        const bool excused = floor.flashes[k] > 0 &&
+                             (floor.atMostMs[k] >= kEndless - allowanceMs ||
+                              saver.atLeastMs[k] <= floor.atMostMs[k] + allowanceMs);
+        if (!excused)
+            beyond.push_back(static_cast<CaptureKind>(k));
+    }
+    return beyond;
 }
 
 void CaptureTimeline::Add(int64_t ms, CaptureKind kind)
@@ -121,27 +144,16 @@ bool CaptureTimeline::HasFlash() const
     return false;
 }
 
-void CaptureTimeline::AddToFloor(FlashFloor& floor) const
+void CaptureTimeline::AddToTally(FlashTally& tally) const
 {
+    ++tally.starts;
     for (const CaptureRun& run : runs) {
         if (!IsFlash(run.kind))
             continue;
-        const int64_t atMost = run.AtMostMs() < 0 ? kEndless : run.AtMostMs();
-        int64_t& longest = floor.longestMs[static_cast<size_t>(run.kind)];
-        if (atMost > longest)
-            longest = atMost;
+        const size_t k = static_cast<size_t>(run.kind);
+        ++tally.flashes[k];
+        tally.atLeastMs[k] += run.AtLeastMs();
+        const int64_t atMost = run.AtMostMs();
+        tally.atMostMs[k] = atMost < 0 || tally.atMostMs[k] >= kEndless - atMost ? kEndless : tally.atMostMs[k] + atMost;
     }
-}
-
-std::vector<CaptureRun> CaptureTimeline::FlashesBeyond(const FlashFloor& floor) const
-{
-    std::vector<CaptureRun> beyond;
-    for (const CaptureRun& run : runs) {
-        if (!IsFlash(run.kind))
-            continue;
-        const int64_t excused = floor.longestMs[static_cast<size_t>(run.kind)];
-        if (excused < 0 || run.AtLeastMs() > excused)
-            beyond.push_back(run);
-    }
-    return beyond;
 }

@@ -62,17 +62,25 @@ struct CaptureRun {
     int64_t AtMostMs() const { return nextMs < 0 ? -1 : nextMs - previousMs; }
 };
 
-// The longest a floor program was seen showing each kind of flash, over all its watched
-// starts: what the platform shows of any new full-screen window, whatever the program does.
-// -1 for a kind it never showed.
-struct FlashFloor {
-    std::array<int64_t, kCaptureKinds> longestMs{-1, -1, -1, -1};
+// What one program showed of each kind of flash over its watched starts: the total time it was
+// seen at least and at most, in ms (a flash still on the screen when its watch ended counts as
+// endless at most).
+struct FlashTally {
+    uint32_t starts = 0;
+    std::array<uint32_t, kCaptureKinds> flashes{};
+    std::array<int64_t, kCaptureKinds> atLeastMs{};
+    std::array<int64_t, kCaptureKinds> atMostMs{};
 };
 
-// "black 38" lines, one per kind the floor showed; Parse accepts what Format writes, and an
-// empty text (a floor that showed nothing).
-std::string FormatFloor(const FlashFloor& floor);
-bool ParseFloor(const std::string& text, FlashFloor& floor);
+// A few words per line; Parse accepts what Format writes, and an empty text (no start yet).
+std::string FormatTally(const FlashTally& tally);
+bool ParseTally(const std::string& text, FlashTally& tally);
+
+// The kinds of flash a saver showed beyond a floor program watched over as many starts: the
+// floor shows what the platform shows of any new full-screen window, whatever the program
+// does. A kind the floor never showed is beyond it at once; one it showed is beyond it when the
+// saver showed it longer in all (at least) than the floor did (at most) plus `allowanceMs`.
+std::vector<CaptureKind> FlashesBeyond(const FlashTally& saver, const FlashTally& floor, int64_t allowanceMs);
 
 // The captures of one watch, in the order taken, as runs of one kind.
 class CaptureTimeline {
@@ -83,13 +91,8 @@ public:
     // The longest time between two captures: a flash shorter than this may have been missed.
     int64_t LongestGapMs() const { return longestGapMs; }
     bool HasFlash() const;
-
-    // Adds this watch's flashes to a floor: each kind's longest, seen at most (a flash still
-    // on the screen at the end counts as endless).
-    void AddToFloor(FlashFloor& floor) const;
-    // The flash runs that the floor does not excuse: a kind the floor never showed, or one
-    // seen for longer (at least) than the floor showed it at most.
-    std::vector<CaptureRun> FlashesBeyond(const FlashFloor& floor) const;
+    // Counts this watch as one more start of the tally's program.
+    void AddToTally(FlashTally& tally) const;
 
 private:
     std::vector<CaptureRun> runs;

@@ -1,15 +1,18 @@
 // Watches the screen as a user sees it while a saver starts: reads the whole root window over
 // and over, a few milliseconds apart, and judges every capture against the first one, the
 // desktop before the start.
-//   screen-watch SECONDS                 no capture may be mostly black or unlike the desktop
-//   screen-watch SECONDS --floor FILE    the floor program's start: its flashes are what the
-//                                        platform shows of any new window; they are added to
-//                                        FILE, not failures
-//   screen-watch SECONDS --within FILE   flashes are allowed as far as FILE's floor showed them
-// Prints "watching" once it holds the desktop (start the program then), and at the end the
-// captures as runs of one kind, in ms since that line. Stops at the first capture with
-// ripples, or after SECONDS. Status 0 when ripples came and no flash was beyond what is
-// allowed; 1 when one was, or no ripples came; 2 when the screen or FILE cannot be read.
+//   screen-watch SECONDS               no capture may be mostly black or unlike the desktop
+//   screen-watch SECONDS --tally FILE  the start's flashes are added to FILE, the tally of one
+//                                      program's starts, to be judged later
+//   screen-watch --judge FLOOR SAVER ALLOWANCE_MS
+//                                      the saver's tally against the floor's, a program that
+//                                      does nothing but show the desktop in a window like the
+//                                      saver's, over as many starts (see FlashesBeyond)
+// A watch prints "watching" once it holds the desktop (start the program then), and at the end
+// the captures as runs of one kind, in ms since that line. It stops at the first capture with
+// ripples, or after SECONDS. Status 0 when ripples came (and, without a tally, no capture was
+// a flash); 1 when not, or when the judged saver showed more than the floor; 2 when the screen
+// or a file cannot be read.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -162,31 +165,61 @@ void PrintTimeline(const CaptureTimeline& timeline, bool shared)
                 shared ? " through shared memory" : "", static_cast<long long>(timeline.LongestGapMs()));
 }
 
-bool ReadFloor(const std::string& path, FlashFloor& floor)
+bool ReadTally(const std::string& path, FlashTally& tally)
 {
     std::ifstream file(path);
     if (!file)
-        return true;  // no floor start has shown anything yet
+        return true;  // no start yet
     std::stringstream text;
     text << file.rdbuf();
-    return ParseFloor(text.str(), floor);
+    return ParseTally(text.str(), tally);
+}
+
+int Judge(const std::string& floorPath, const std::string& saverPath, int64_t allowanceMs)
+{
+    FlashTally floor, saver;
+    if (!ReadTally(floorPath, floor) || !ReadTally(saverPath, saver) || allowanceMs < 0) {
+        std::fprintf(stderr, "screen-watch: cannot read the tallies %s and %s\n", floorPath.c_str(), saverPath.c_str());
+        return 2;
+    }
+    if (floor.starts == 0 || floor.starts != saver.starts) {
+        std::fprintf(stderr, "screen-watch: %u starts of the floor and %u of the saver\n", floor.starts, saver.starts);
+        return 2;
+    }
+    for (size_t k = 0; k < kCaptureKinds; ++k) {
+        if (floor.flashes[k] + saver.flashes[k] == 0)
+            continue;
+        std::printf("screen-watch: %s over %u starts: the floor %u times, at most %lld ms in all; the saver %u "
+                    "times, at least %lld ms in all\n",
+                    CaptureKindName(static_cast<CaptureKind>(k)), floor.starts, floor.flashes[k],
+                    static_cast<long long>(floor.atMostMs[k]), saver.flashes[k],
+                    static_cast<long long>(saver.atLeastMs[k]));
+    }
+    const std::vector<CaptureKind> beyond = FlashesBeyond(saver, floor, allowanceMs);
+    for (CaptureKind kind : beyond)
+        std::printf("screen-watch: FLASH: the saver showed %s beyond the floor (allowance %lld ms)\n",
+                    CaptureKindName(kind), static_cast<long long>(allowanceMs));
+    if (beyond.empty())
+        std::printf("screen-watch: the saver showed no more than the floor\n");
+    return beyond.empty() ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 5 && std::strcmp(argv[1], "--judge") == 0)
+        return Judge(argv[2], argv[3], std::atoll(argv[4]));
     const double seconds = argc >= 2 ? std::atof(argv[1]) : 0;
-    const std::string option = argc == 4 ? argv[2] : "";
-    const bool floorStart = option == "--floor";
-    if (seconds <= 0 || (argc != 2 && !(argc == 4 && (floorStart || option == "--within")))) {
-        std::fprintf(stderr, "usage: screen-watch SECONDS [--floor FILE | --within FILE]\n");
+    const bool tallied = argc == 4 && std::strcmp(argv[2], "--tally") == 0;
+    if (seconds <= 0 || (argc != 2 && !tallied)) {
+        std::fprintf(stderr, "usage: screen-watch SECONDS [--tally FILE] | --judge FLOOR SAVER ALLOWANCE_MS\n");
         return 2;
     }
-    const std::string floorPath = argc == 4 ? argv[3] : "";
-    FlashFloor floor;
-    if (!floorPath.empty() && !ReadFloor(floorPath, floor)) {
-        std::fprintf(stderr, "screen-watch: %s is no floor\n", floorPath.c_str());
+    const std::string tallyPath = tallied ? argv[3] : "";
+    FlashTally tally;
+    if (tallied && !ReadTally(tallyPath, tally)) {
+        std::fprintf(stderr, "screen-watch: %s is no tally\n", tallyPath.c_str());
         return 2;
     }
     Display* display = XOpenDisplay(nullptr);
@@ -231,25 +264,13 @@ int main(int argc, char** argv)
             PrintTimeline(timeline, reader.Shared());
             if (!readable) {
                 std::printf("screen-watch: the screen could no longer be read\n");
-            } else if (floorStart) {
-                // The floor's flashes are the platform's; a floor that never got to its first
-                // ripple tells nothing.
-                timeline.AddToFloor(floor);
-                status = rippled && static_cast<bool>(std::ofstream(floorPath) << FormatFloor(floor)) ? 0 : 1;
+            } else if (tallied) {
+                timeline.AddToTally(tally);
+                status = std::ofstream(tallyPath) << FormatTally(tally) ? 0 : 2;
             } else {
-                status = 0;
-                for (const CaptureRun& run : timeline.FlashesBeyond(floor)) {
-                    const int64_t excused = floor.longestMs[static_cast<size_t>(run.kind)];
-                    if (excused < 0)
-                        std::printf("screen-watch: FLASH: %s at %lld ms\n", CaptureKindName(run.kind),
-                                    static_cast<long long>(run.firstMs));
-                    else
-                        std::printf("screen-watch: FLASH: %s at %lld ms for at least %lld ms, longer than the "
-                                    "floor's %lld ms\n",
-                                    CaptureKindName(run.kind), static_cast<long long>(run.firstMs),
-                                    static_cast<long long>(run.AtLeastMs()), static_cast<long long>(excused));
-                    status = 1;
-                }
+                status = timeline.HasFlash() ? 1 : 0;
+                if (status)
+                    std::printf("screen-watch: FLASH: a capture was mostly black or unlike the desktop\n");
             }
             if (readable && !rippled) {
                 std::printf("screen-watch: no ripples within %g s\n", seconds);

@@ -122,71 +122,118 @@ TEST(CaptureTimeline, GroupsCapturesIntoRunsWithTheCapturesAroundThem)
     EXPECT_EQ(8, early.Runs()[0].AtMostMs());
 }
 
-TEST(CaptureTimeline, AFlashIsExcusedOnlyAsFarAsTheFloorShowedIt)
+namespace {
+
+// One watched start: the desktop, a flash of `kind` seen from `firstMs` to `lastMs` (the desktop
+// again `afterMs` later, none when 0), then the first ripples.
+CaptureTimeline Start(CaptureKind kind, int64_t firstMs, int64_t lastMs, int64_t afterMs)
 {
-    CaptureTimeline saver;
-    saver.Add(5, CaptureKind::Desktop);
-    saver.Add(10, CaptureKind::Black);
-    saver.Add(30, CaptureKind::Black);  // at least 20 ms
-    saver.Add(34, CaptureKind::Desktop);
-    saver.Add(50, CaptureKind::Ripples);
-
-    // Where no floor start ever showed black, any black is a flash too many.
-    const FlashFloor none;
-    ASSERT_EQ(1u, saver.FlashesBeyond(none).size());
-    EXPECT_EQ(10, saver.FlashesBeyond(none)[0].firstMs);
-
-    // The floor's figure is each kind's longest, seen at most, over all its starts.
-    FlashFloor floor;
-    CaptureTimeline floorStart;
-    floorStart.Add(4, CaptureKind::Desktop);
-    floorStart.Add(9, CaptureKind::Black);
-    floorStart.Add(15, CaptureKind::Desktop);  // black for at most 11 ms
-    floorStart.AddToFloor(floor);
-    EXPECT_EQ(11, floor.longestMs[static_cast<size_t>(CaptureKind::Black)]);
-    EXPECT_EQ(1u, saver.FlashesBeyond(floor).size());  // 20 ms is beyond 11
-
-    CaptureTimeline longerStart;
-    longerStart.Add(4, CaptureKind::Desktop);
-    longerStart.Add(9, CaptureKind::Black);
-    longerStart.Add(20, CaptureKind::Black);
-    longerStart.Add(24, CaptureKind::Desktop);  // at most 20 ms
-    longerStart.AddToFloor(floor);
-    floorStart.AddToFloor(floor);  // a shorter one does not lower the figure
-    EXPECT_EQ(20, floor.longestMs[static_cast<size_t>(CaptureKind::Black)]);
-    EXPECT_TRUE(saver.FlashesBeyond(floor).empty());
-    // Black is no excuse for a capture unlike the desktop.
-    EXPECT_EQ(-1, floor.longestMs[static_cast<size_t>(CaptureKind::Unlike)]);
-
-    // A floor flash still on the screen when its watch ended excuses any length.
-    CaptureTimeline endless;
-    endless.Add(3, CaptureKind::Unlike);
-    endless.AddToFloor(floor);
-    CaptureTimeline unlike;
-    unlike.Add(1, CaptureKind::Unlike);
-    unlike.Add(900, CaptureKind::Unlike);
-    unlike.Add(901, CaptureKind::Ripples);
-    EXPECT_TRUE(unlike.FlashesBeyond(floor).empty());
+    CaptureTimeline timeline;
+    timeline.Add(firstMs - 5, CaptureKind::Desktop);
+    timeline.Add(firstMs, kind);
+    timeline.Add(lastMs, kind);
+    if (afterMs > 0) {
+        timeline.Add(lastMs + afterMs, CaptureKind::Desktop);
+        timeline.Add(lastMs + afterMs + 50, CaptureKind::Ripples);
+    }
+    return timeline;
 }
 
-TEST(FlashFloor, IsWrittenAndReadBackAsText)
+CaptureTimeline CleanStart()
 {
-    FlashFloor floor;
-    EXPECT_EQ("", FormatFloor(floor));
-    floor.longestMs[static_cast<size_t>(CaptureKind::Black)] = 38;
-    floor.longestMs[static_cast<size_t>(CaptureKind::Unlike)] = 0;
-    EXPECT_EQ("black 38\nunlike 0\n", FormatFloor(floor));
+    CaptureTimeline timeline;
+    timeline.Add(5, CaptureKind::Desktop);
+    timeline.Add(300, CaptureKind::Ripples);
+    return timeline;
+}
 
-    FlashFloor read;
-    ASSERT_TRUE(ParseFloor(FormatFloor(floor), read));
-    EXPECT_EQ(floor.longestMs, read.longestMs);
-    ASSERT_TRUE(ParseFloor("", read));
-    EXPECT_EQ(FlashFloor{}.longestMs, read.longestMs);
+}  // namespace
 
-    for (const char* bad : {"black", "black -3", "grey 10", "black ten", "10 black"}) {
-        FlashFloor untouched;
-        untouched.longestMs[0] = 7;
-        EXPECT_FALSE(ParseFloor(bad, untouched)) << bad;
-        EXPECT_EQ(7, untouched.longestMs[0]) << bad;
+TEST(FlashTally, AddsUpEachStartsFlashesSeenAtLeastAndAtMost)
+{
+    FlashTally tally;
+    CleanStart().AddToTally(tally);
+    EXPECT_EQ(1u, tally.starts);
+    EXPECT_EQ(0u, tally.flashes[static_cast<size_t>(CaptureKind::Black)]);
+
+    Start(CaptureKind::Black, 100, 120, 4).AddToTally(tally);  // at least 20, at most 5 + 20 + 4
+    Start(CaptureKind::Black, 200, 210, 6).AddToTally(tally);  // at least 10, at most 5 + 10 + 6
+    const size_t black = static_cast<size_t>(CaptureKind::Black);
+    EXPECT_EQ(3u, tally.starts);
+    EXPECT_EQ(2u, tally.flashes[black]);
+    EXPECT_EQ(30, tally.atLeastMs[black]);
+    EXPECT_EQ(50, tally.atMostMs[black]);
+    EXPECT_EQ(0u, tally.flashes[static_cast<size_t>(CaptureKind::Unlike)]);
+
+    // A flash still on the screen when the watch ended lasted, at most, for ever.
+    Start(CaptureKind::Black, 100, 900, 0).AddToTally(tally);
+    EXPECT_EQ(830, tally.atLeastMs[black]);
+    EXPECT_GT(tally.atMostMs[black], int64_t{1} << 60);
+    Start(CaptureKind::Black, 100, 120, 4).AddToTally(tally);
+    EXPECT_GT(tally.atMostMs[black], int64_t{1} << 60);  // and stays so, without overflowing
+}
+
+TEST(FlashTally, ASaverMayShowAFlashOnlyAsFarAsTheFloorShowedIt)
+{
+    const size_t black = static_cast<size_t>(CaptureKind::Black);
+    FlashTally floor, saver;
+    for (int start = 0; start < 3; ++start) {
+        CleanStart().AddToTally(floor);
+        CleanStart().AddToTally(saver);
+    }
+    EXPECT_TRUE(FlashesBeyond(saver, floor, 60).empty());
+
+    // Where the floor never showed black, any black is a flash too many, however short.
+    Start(CaptureKind::Black, 100, 100, 3).AddToTally(saver);
+    CleanStart().AddToTally(floor);
+    EXPECT_EQ(std::vector<CaptureKind>{CaptureKind::Black}, FlashesBeyond(saver, floor, 60));
+
+    // Where the floor showed it, the saver may show it as long in all, plus the allowance.
+    FlashTally blackFloor;
+    Start(CaptureKind::Black, 100, 110, 5).AddToTally(blackFloor);  // at most 20
+    Start(CaptureKind::Black, 100, 115, 5).AddToTally(blackFloor);  // at most 25
+    FlashTally within;
+    Start(CaptureKind::Black, 100, 130, 5).AddToTally(within);  // at least 30
+    Start(CaptureKind::Black, 100, 115, 5).AddToTally(within);  // at least 15: 45 = 20 + 25
+    EXPECT_TRUE(FlashesBeyond(within, blackFloor, 0).empty());
+    FlashTally beyond = within;
+    beyond.atLeastMs[black] += 1;
+    EXPECT_EQ(std::vector<CaptureKind>{CaptureKind::Black}, FlashesBeyond(beyond, blackFloor, 0));
+    EXPECT_TRUE(FlashesBeyond(beyond, blackFloor, 1).empty());
+
+    // A black floor is no excuse for a capture unlike the desktop.
+    FlashTally unlike;
+    Start(CaptureKind::Unlike, 100, 101, 2).AddToTally(unlike);
+    CleanStart().AddToTally(unlike);
+    EXPECT_EQ(std::vector<CaptureKind>{CaptureKind::Unlike}, FlashesBeyond(unlike, blackFloor, 1000));
+
+    // A floor flash that never ended excuses any length.
+    FlashTally endless;
+    Start(CaptureKind::Black, 100, 900, 0).AddToTally(endless);
+    EXPECT_TRUE(FlashesBeyond(within, endless, 60).empty());
+}
+
+TEST(FlashTally, IsWrittenAndReadBackAsText)
+{
+    FlashTally tally;
+    EXPECT_EQ("starts 0\n", FormatTally(tally));
+    Start(CaptureKind::Black, 100, 120, 4).AddToTally(tally);
+    Start(CaptureKind::Unlike, 100, 100, 9).AddToTally(tally);
+    EXPECT_EQ("starts 2\nblack 1 20 29\nunlike 1 0 14\n", FormatTally(tally));
+
+    FlashTally read;
+    ASSERT_TRUE(ParseTally(FormatTally(tally), read));
+    EXPECT_EQ(tally.starts, read.starts);
+    EXPECT_EQ(tally.flashes, read.flashes);
+    EXPECT_EQ(tally.atLeastMs, read.atLeastMs);
+    EXPECT_EQ(tally.atMostMs, read.atMostMs);
+    ASSERT_TRUE(ParseTally("", read));
+    EXPECT_EQ(0u, read.starts);
+
+    for (const char* bad : {"starts", "starts -1", "black 1 20", "black 1 30 20", "grey 1 2 3", "black one 2 3"}) {
+        FlashTally untouched;
+        untouched.starts = 7;
+        EXPECT_FALSE(ParseTally(bad, untouched)) << bad;
+        EXPECT_EQ(7u, untouched.starts) << bad;
     }
 }
