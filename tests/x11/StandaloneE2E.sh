@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The saver's own full-screen window under Xvfb, on the clock: from before every start to its
+# The saver's own full-screen window under Xvfb, on the clock: from before its start to its
 # first ripples the screen shows the desktop, never black or anything else; it covers the
 # screen and shows the desktop under ripples that move; the pointer resting where it was does
 # not end it; a one-pixel move, a key (Alt alone too), the left, middle and right buttons end
@@ -19,18 +19,23 @@ start_display ${WIDTH}x${HEIGHT}x24
 note "display $DISPLAY"
 show_desktop "$RUN/drawn.png" ${WIDTH}x${HEIGHT}
 
-# Starts the saver with the pointer resting at the centre, watched from before the start until
-# its first ripples (the screen never anything but the desktop), and waits until its window is
-# up; sets SAVER_PID. Each start watched has a number of its own.
-watched_starts=0
+# Starts the saver with the pointer resting at the centre and waits until its window is up;
+# sets SAVER_PID. The first three starts of its own window and every start on the root are
+# watched from before the start until the first ripples: the screen shows the desktop all
+# along, never black or anything else.
+starts=0
 start_saver() {
+  local watch=no
   xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
-  watched_starts=$((watched_starts + 1))
-  watch_start "start-$watched_starts"
+  starts=$((starts + 1))
+  if [ "$starts" -le 3 ] || [ "$ROOT_MODE" = yes ]; then
+    watch=yes
+    watch_start "start-$starts"
+  fi
   "$VELLUMAR" "$@" >"$RUN/saver.out" 2>"$RUN/saver.err" &
   SAVER_PID=$!
   started $SAVER_PID
-  watched "start $watched_starts (vellumar${*:+ $*})"
+  [ "$watch" = no ] || watched "start $starts (vellumar${*:+ $*})"
   wait_until 5 saver_shown
   sleep 0.3
 }
