@@ -5,6 +5,11 @@
 # passes its root on to what links it. An include that runs upward or sideways, to a library
 # not linked, is not found and fails the build.
 
+# The top of the tree: the project's, or the tree's for a part built on its own (tests/screen).
+if(NOT VELLUMAR_SOURCE_ROOT)
+  set(VELLUMAR_SOURCE_ROOT ${PROJECT_SOURCE_DIR})
+endif()
+
 # Makes FOLDER's headers visible to TARGET and to whatever links it; with PRIVATE, to TARGET
 # alone (the one exception to the layers, see water/CMakeLists.txt).
 #   vellumar_folder_headers(TARGET FOLDER [PRIVATE])
@@ -14,7 +19,7 @@ function(vellumar_folder_headers target folder)
   if(NOT EXISTS ${root}/${folder})
     get_filename_component(parent ${root}/${folder} DIRECTORY)
     file(MAKE_DIRECTORY ${parent})
-    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+    file(CREATE_LINK ${VELLUMAR_SOURCE_ROOT}/${folder} ${root}/${folder} SYMBOLIC)
   endif()
   get_target_property(type ${target} TYPE)
   if(ARGN STREQUAL "PRIVATE")

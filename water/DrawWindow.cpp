@@ -40,7 +40,8 @@ void DrawWindow::RegisterWindowClass()
     windowClass.lpfnWndProc = CWnd::WindowProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(windowClass.hInstance, MAKEINTRESOURCEA(IDC_TRANSPARENT));
-    // No background brush: the screen keeps what it showed until the first frame.
+    // No background brush: nothing is ever erased; full screen, the window shows the desktop
+    // it photographed until the first frame.
     windowClass.lpszClassName = kWindowClassName;
     registered = RegisterClassA(&windowClass) != 0;
 }
@@ -73,6 +74,11 @@ bool DrawWindow::PrepareAndCreate(DWORD extendedStyle, DWORD style, const RECT& 
         tick = TickState{};
 
         created = CWnd::Create(extendedStyle, kWindowClassName, "", style, rect, parent, 0);
+        // The window is on the screen now, with a new surface that holds nothing yet: the
+        // platform may show that surface (black) as soon as it gets to it, well before the
+        // first frame. It shows the desktop it was prepared from instead.
+        if (created)
+            PresentOutput(CClientDC(m_hWnd));
     }
     return created;
 }
@@ -97,9 +103,12 @@ std::intptr_t DrawWindow::OnTimer(std::uintptr_t timerId, std::intptr_t)
 void DrawWindow::AnimationTick(UINT_PTR timerId)
 {
     RunTick(water, tick, timerId, screenWidth, screenHeight, PixelsFor(sourceSurface, water),
-            PixelsFor(outputSurface, water), RowOrder::BottomUp, [this] {
-                outputSurface.Draw(CClientDC(m_hWnd), 0, 0, false);
-            });
+            PixelsFor(outputSurface, water), RowOrder::BottomUp, [this] { PresentOutput(CClientDC(m_hWnd)); });
+}
+
+void DrawWindow::PresentOutput(HDC dc)
+{
+    outputSurface.Draw(dc, 0, 0, false);
 }
 
 std::intptr_t DrawWindow::OnPaint(std::uintptr_t, std::intptr_t)
@@ -111,6 +120,10 @@ std::intptr_t DrawWindow::OnPaint(std::uintptr_t, std::intptr_t)
         GetClientRect(m_hWnd, &client);
         FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
         PaintPreviewTiles();
+    } else {
+        // Full screen: whatever the window is asked to show again is the frame it holds (the
+        // desktop until the first tick).
+        PresentOutput(dc);
     }
     EndPaint(m_hWnd, &paint);
     return 0;

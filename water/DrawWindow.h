@@ -43,6 +43,9 @@ protected:
 
     // Covers the visible client area with bitmap 132 from the top-left corner.
     void PaintPreviewTiles();
+    // The output surface at the client area's top-left corner: the last frame, or the desktop
+    // before the first one. Draws nothing in preview mode, where the surface is empty.
+    void PresentOutput(HDC dc);
 
     DECLARE_MESSAGE_MAP()
 

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End to end: the real Vellumar.scr under Xvfb (1024x768x24) and wine.
-#   SaverE2E.sh WINE_RUN SAVER SHOW_PICTURE PREVIEW_HOST WORK_DIR
-# Full screen over a known picture (snapshot file, upright picture, ripples, animation),
-# the three ways it ends and the mouse event at rest that must not end it, the preview child,
-# preview requests without a usable host, and the time from start to the first frame.
+#   SaverE2E.sh WINE_RUN SAVER SHOW_PICTURE PREVIEW_HOST SCREEN_WATCH WORK_DIR
+# Full screen over a known picture (snapshot file, upright picture, ripples, animation), what
+# the screen shows from before each start to the first ripples, the three ways it ends and the
+# mouse event at rest that must not end it, the preview child, preview requests without a
+# usable host, and the time from start to the first frame.
 # Every program it starts, the prefix's wineserver and its Xvfb end with it.
 set -uo pipefail
 
-WINE_RUN=$1 SAVER=$2 SHOW_PICTURE=$3 PREVIEW_HOST=$4 WORK=$5
+WINE_RUN=$1 SAVER=$2 SHOW_PICTURE=$3 PREVIEW_HOST=$4 SCREEN_WATCH=$5 WORK=$6
 source "$(dirname "$0")/../lib/WineSession.sh"
 WORK=$(work_dir "$WORK") && RUN=$(fresh_dir "$WORK/run") || fail "no work folder"
 CHECK="/usr/bin/python3 $(cd "$(dirname "$0")" && pwd)/saver_check.py"
@@ -19,29 +20,23 @@ screenshot() {
   import -window root "$RUN/$1.png" && convert "$RUN/$1.png" -depth 8 "rgb:$RUN/$1.rgb"
 }
 
-# Starts the saver in full-screen mode with the pointer resting at the screen's centre,
-# where wine's first mouse-move event reports it; sets SAVER_PID.
+# Starts the saver in full-screen mode, watched from before its start (start $1), with the
+# pointer resting at the screen's centre, where wine's first mouse-move event reports it;
+# sets SAVER_PID.
 start_full_screen() {
   xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
+  watch_start "saver-$1" --tally "$RUN/saver.tally"
   "$WINE_RUN" "$SAVER" /s >>"$RUN/saver.log" 2>&1 &
   SAVER_PID=$!
   started $SAVER_PID
 }
 
-# True once the screen no longer shows the picture exactly (the saver covers it, or the drops
-# have started); fails the test when process $1 has ended.
-saver_covers_screen() {
-  kill -0 "$1" 2>/dev/null || fail "the saver ended by itself"
-  screenshot probe
-  ! $CHECK desktop "$RUN/probe.rgb" $WIDTH $HEIGHT >/dev/null 2>&1
-}
-
-# Waits until the saver covers the screen, then for the mouse event at rest to have come and gone.
+# Waits until the watched start $1 got to its ripples, then for the mouse event at rest to
+# have come and gone.
 wait_saver_running() {
-  local pid=$1
-  wait_until 30 saver_covers_screen "$pid"
+  watched "saver start $1"
   sleep 1.5
-  kill -0 "$pid" 2>/dev/null || fail "the saver ended without input (the first mouse event at rest ended it?)"
+  kill -0 "$SAVER_PID" 2>/dev/null || fail "the saver ended without input (the first mouse event at rest ended it?)"
 }
 
 start_display ${WIDTH}x${HEIGHT}x24
@@ -62,13 +57,30 @@ note "the test picture is the desktop"
 
 clean_temp_dir
 
+# ---- The floor of the start: a window like the saver's that shows the desktop picture at once
+# and whenever asked, and never erases. What it shows besides the desktop before its first
+# ripple is this wine's own, for any program's new full-screen window (some wines map the window
+# black before its first content reaches the screen); over as many starts, the saver may show
+# no more (judged after its three starts below).
+for start in 1 2 3; do
+  xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
+  watch_start "floor-$start" --tally "$RUN/floor.tally"
+  "$WINE_RUN" "$SHOW_PICTURE" first-frame >>"$RUN/floor.log" 2>&1 &
+  FLOOR_PID=$!
+  started $FLOOR_PID
+  watched "floor start $start"
+  xdotool key space
+  wait_exit "$FLOOR_PID" 10 || fail "the floor program did not end on a key"
+done
+
 # ---- Full screen: snapshot, picture, animation; a one-pixel move ends it.
 $CHECK watch "$TEMP_DIR" "$RUN/kept" 60 >"$RUN/watch.log" 2>&1 &
 started $!
 wait_line "$RUN/watch.log" watching 10
 
-start_full_screen
+start_full_screen 1
 wait_line "$RUN/watch.log" '^delete cTempPicture.bmp' 20
+watched "saver start 1"
 sleep 1
 screenshot first
 sleep 1
@@ -108,14 +120,25 @@ note "no snapshot or ~ex file is left"
 
 # ---- A key press and a mouse click end it too (every kind of input, 30 times over, is the
 # reliability tests' start-stop cycles).
+start=1
 for action in "key space" "click 1"; do
-  start_full_screen
-  wait_saver_running "$SAVER_PID"
+  start=$((start + 1))
+  start_full_screen $start
+  wait_saver_running $start
   xdotool $action
   wait_exit "$SAVER_PID" 10 || fail "'xdotool $action' did not end the saver"
   [ "$EXIT_STATUS" = 0 ] || fail "after '$action' the saver ended with status $EXIT_STATUS"
   note "'$action' ended the saver with status 0"
 done
+
+# What the three starts showed against the floor's three. The floor's black is the platform's
+# and varies from start to start; a saver that showed black until its first frame would add
+# about a frame at every start, so over three starts one frame of the saver's (60 ms) is allowed.
+"$SCREEN_WATCH" --judge "$RUN/floor.tally" "$RUN/saver.tally" 60 >"$RUN/judged.log" 2>&1
+judged=$?
+note "the saver's starts against the floor's:"
+sed -n 's/^screen-watch: /     /p' "$RUN/judged.log"
+[ "$judged" = 0 ] || fail "at its start the saver showed more than any program's new window does: $(cat "$RUN/judged.log")"
 
 # ---- Preview: the saver's window is a visible child covering the host's client area, it
 # shows the preview bitmap tiled from the host's top-left corner (one clipped tile in a box

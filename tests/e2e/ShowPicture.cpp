@@ -3,7 +3,10 @@
 // + y / 256. SaverE2E.sh computes the same values to check what the saver shows.
 //   ShowPicture               the desktop, until its window is closed
 //   ShowPicture first-frame   the floor of the saver's start: a window like the saver's that
-//                             presents one frame at once, and ends on a key or a click
+//                             presents the picture (made before the window) at once and
+//                             whenever it is asked to paint, never erases, inverts a small
+//                             block on its first frame tick (as the first ripples show), and
+//                             ends on a key or a click
 //   ShowPicture paced         the floor of the saver's running cost: the same window and the
 //                             saver's three timers; every frame tick presents the picture (made
 //                             once) full screen through the saver's call, and nothing else
@@ -65,29 +68,19 @@ LRESULT CALLBACK PictureProcedure(HWND window, UINT message, WPARAM wParam, LPAR
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The picture's window that also ends, like the saver, on a key or a click.
-LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_KEYDOWN || message == WM_LBUTTONDOWN) {
-        DestroyWindow(window);
-        return 0;
-    }
-    return PictureProcedure(window, message, wParam, lParam);
-}
-
-// The paced floor's frame, laid out as the saver's surfaces: 32 bits, bottom-up (memory row 0
-// is the bottom row on the screen).
-struct PacedFrame {
+// The floor's frame, laid out as the saver's surfaces: 32 bits, bottom-up (memory row 0 is the
+// bottom row on the screen), made before its window, as the saver's are.
+struct Frame {
     int32_t width;
     int32_t height;
     BITMAPINFO info;
     std::vector<uint32_t> pixels;
 };
 
-PacedFrame MakePacedFrame(int32_t width, int32_t height)
+Frame MakeFrame(int32_t width, int32_t height)
 {
-    PacedFrame frame{width, height, TopDown32Info(width, height),
-                     std::vector<uint32_t>(static_cast<size_t>(width) * static_cast<size_t>(height))};
+    Frame frame{width, height, TopDown32Info(width, height),
+                std::vector<uint32_t>(static_cast<size_t>(width) * static_cast<size_t>(height))};
     frame.info.bmiHeader.biHeight = height;
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x)
@@ -95,34 +88,91 @@ PacedFrame MakePacedFrame(int32_t width, int32_t height)
     return frame;
 }
 
-// main's frame while the paced window lives: the window procedure has no other way to it.
-const PacedFrame* pacedFrame = nullptr;
+// main's frame while a floor window lives: the window procedure has no other way to it.
+const Frame* floorFrame = nullptr;
 
-// As the saver presents a frame: a client device context of its own, the whole frame in one call.
-void PresentPacedFrame(HWND window)
+// As the saver presents a frame: the whole frame in one call.
+void PresentFrame(HDC dc)
+{
+    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(floorFrame->width), static_cast<DWORD>(floorFrame->height), 0, 0,
+                      0, static_cast<UINT>(floorFrame->height), floorFrame->pixels.data(), &floorFrame->info,
+                      DIB_RGB_COLORS);
+}
+
+void PresentFrame(HWND window)
 {
     HDC dc = GetDC(window);
-    SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(pacedFrame->width), static_cast<DWORD>(pacedFrame->height), 0, 0,
-                      0, static_cast<UINT>(pacedFrame->height), pacedFrame->pixels.data(), &pacedFrame->info,
-                      DIB_RGB_COLORS);
+    PresentFrame(dc);
     ReleaseDC(window, dc);
 }
 
-// The floor window on the saver's timers: only the frame timer does anything.
+// The floor's window: shows its frame whenever asked and never erases, like the saver's; ends,
+// like the saver, on a key or a click. The first frame tick stands for the first ripples.
+LRESULT CALLBACK FloorProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_LBUTTONDOWN:
+        DestroyWindow(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        PresentFrame(dc);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_TIMER: {
+        KillTimer(window, wParam);
+        HDC dc = GetDC(window);
+        PatBlt(dc, floorFrame->width / 2, floorFrame->height / 2, 16, 16, DSTINVERT);
+        ReleaseDC(window, dc);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+// The floor window on the saver's timers: only the frame timer does anything, presenting the
+// whole frame.
 LRESULT CALLBACK PacedProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_TIMER) {
         if (IsFrameTimer(wParam))
-            PresentPacedFrame(window);
+            PresentFrame(window);
         return 0;
     }
     return FloorProcedure(window, message, wParam, lParam);
 }
 
-// A window like the saver's full-screen one.
-HWND MakeFloorWindow(const char* className, WNDPROC procedure, const RECT& screen)
+// A floor window like the saver's full-screen one, showing the picture until a key or a click:
+// the start's floor presents it at once and marks its first frame tick, the paced floor
+// presents it on every frame tick.
+int RunFloor(bool paced, const RECT& screen)
 {
-    return MakeTestWindow(className, procedure, WS_POPUP | WS_VISIBLE, screen, nullptr, WS_EX_TOPMOST);
+    const Frame frame = MakeFrame(screen.right, screen.bottom);
+    floorFrame = &frame;
+    HWND window = MakeTestWindow(paced ? "VellumarTestPacedFloor" : "VellumarTestFloor",
+                                 paced ? PacedProcedure : FloorProcedure, WS_POPUP | WS_VISIBLE, screen, nullptr,
+                                 WS_EX_TOPMOST);
+    if (!window)
+        return 1;
+    if (paced) {
+        for (const SaverTimer& timer : kSaverTimers)
+            SetTimer(window, timer.id, timer.periodMs, nullptr);
+    } else {
+        PresentFrame(window);
+        SetTimer(window, kFrameTimerId, kFramePeriodMs, nullptr);
+    }
+    RunMessageLoop();
+    floorFrame = nullptr;
+    return 0;
 }
 
 }  // namespace
@@ -131,24 +181,9 @@ int main(int argc, char** argv)
 {
     const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     if (argc == 2 && lstrcmpA(argv[1], "first-frame") == 0) {
-        // The saver's window, and one full-screen frame through the saver's presentation call.
-        HWND window = MakeFloorWindow("VellumarTestFloor", FloorProcedure, screen);
-        if (!window)
-            return 1;
-        HDC dc = GetDC(window);
-        PaintPixels(dc, screen.right, screen.bottom, PictureColour);
-        ReleaseDC(window, dc);
+        return RunFloor(false, screen);
     } else if (argc == 2 && lstrcmpA(argv[1], "paced") == 0) {
-        const PacedFrame frame = MakePacedFrame(screen.right, screen.bottom);
-        pacedFrame = &frame;
-        HWND window = MakeFloorWindow("VellumarTestPacedFloor", PacedProcedure, screen);
-        if (!window)
-            return 1;
-        for (const SaverTimer& timer : kSaverTimers)
-            SetTimer(window, timer.id, timer.periodMs, nullptr);
-        RunMessageLoop();
-        pacedFrame = nullptr;
-        return 0;
+        return RunFloor(true, screen);
     } else {
         HANDLE wallpaper = nullptr;
         if (argc == 2 && !(wallpaper = LoadImageA(nullptr, argv[1], IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)))

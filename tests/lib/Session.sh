@@ -91,3 +91,30 @@ start_display() {
   XVFB_PIDS+=("$XVFB_PID")
   export DISPLAY=$XVFB_DISPLAY
 }
+
+# What a user sees while a program starts: SCREEN_WATCH (tests/screen) reads the screen every
+# few ms, from before the start ("watching") until the first ripples. watch_start LABEL
+# [OPTIONS...] starts it with OPTIONS once the screen shows the desktop $RUN/desktop.png again;
+# its report goes to $RUN/watch-LABEL.log. Start the program then, and call `watched`.
+desktop_back() {
+  import -window root "$RUN/back.png" && [ "$(compare -metric AE "$RUN/desktop.png" "$RUN/back.png" null: 2>&1)" = 0 ]
+}
+
+watch_start() {
+  wait_until 20 desktop_back || fail "the desktop did not come back before start '$1'"
+  WATCH_LOG=$RUN/watch-$1.log
+  "$SCREEN_WATCH" 30 "${@:2}" >"$WATCH_LOG" 2>&1 &
+  WATCH_PID=$!
+  started $WATCH_PID
+  wait_line "$WATCH_LOG" '^watching' 10 || fail "the screen watcher did not start: $(cat "$WATCH_LOG")"
+}
+
+# The verdict on the start watched ($1 says which): its timeline as notes; the test fails when
+# the screen showed a flash it must not, or no ripples came.
+watched() {
+  wait_exit "$WATCH_PID" 40 || fail "$1: the screen watcher did not end"
+  local status=$EXIT_STATUS
+  note "$1, from the start to the first ripples:"
+  sed -n 's/^screen-watch: /     /p' "$WATCH_LOG"
+  [ "$status" = 0 ] || fail "$1: $(grep -E 'FLASH|no ripples|could no longer' "$WATCH_LOG" | head -n3)"
+}

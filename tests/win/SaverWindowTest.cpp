@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "GdiTestSupport.h"
 #include "SectionCanvas.h"
 #include "Win32TestSupport.h"
 #include "host/SaverApp.h"
@@ -235,6 +236,38 @@ std::vector<uint32_t> WindowPixels(HWND window, int width, int height)
 }
 
 }  // namespace
+
+// Full screen, the window shows the desktop it photographed from the moment it exists, before
+// any message reaches it, and its frame again whenever it is asked to paint: never the empty
+// surface a new window is given.
+TEST(DrawWindowFullScreen, ShowsTheDesktopFromItsFirstMomentAndItsFrameOnEveryPaint)
+{
+    DrainQueue();
+    const PatternScreen desktop;
+    ASSERT_TRUE(desktop.IsShown());
+    const int width = 64, height = 48;
+    const std::vector<uint32_t> pattern = PatternPixels(width, height);
+    DrawWindow window(false);
+    ASSERT_TRUE(window.PrepareAndCreate(WS_EX_TOPMOST, WS_POPUP | WS_VISIBLE, RECT{0, 0, width, height}, nullptr));
+    EXPECT_TRUE(pattern == WindowPixels(window.m_hWnd, width, height));
+
+    HDC dc = GetDC(window.m_hWnd);
+    PatBlt(dc, 0, 0, width, height, WHITENESS);
+    ReleaseDC(window.m_hWnd, dc);
+    ASSERT_FALSE(pattern == WindowPixels(window.m_hWnd, width, height));
+    RedrawWindow(window.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(pattern == WindowPixels(window.m_hWnd, width, height));
+
+    // After a frame, a paint shows that frame (the water is still flat: the desktop again).
+    window.AnimationTick(1);
+    dc = GetDC(window.m_hWnd);
+    PatBlt(dc, 0, 0, width, height, WHITENESS);
+    ReleaseDC(window.m_hWnd, dc);
+    RedrawWindow(window.m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_TRUE(pattern == WindowPixels(window.m_hWnd, width, height));
+    DestroyWindow(window.m_hWnd);
+    DrainQueue();
+}
 
 TEST(DrawWindowPreview, TilesBitmap132FromTheTopLeftAndEndsWithItsHost)
 {

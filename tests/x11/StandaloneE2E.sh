@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# The saver's own full-screen window under Xvfb, on the clock: it covers the screen and shows
-# the desktop under ripples that move; the pointer resting where it was does not end it; a
-# one-pixel move, a key (Alt alone too), the left, middle and right buttons end it with 0,
-# the wheel and further buttons do not; SIGTERM and SIGINT end it with 0; no shared memory
-# is left after any end.
-#   StandaloneE2E.sh VELLUMAR TEST_HELPER WORK_DIR
+# The saver's own full-screen window under Xvfb, on the clock: from before its start to its
+# first ripples the screen shows the desktop, never black or anything else; it covers the
+# screen and shows the desktop under ripples that move; the pointer resting where it was does
+# not end it; a one-pixel move, a key (Alt alone too), the left, middle and right buttons end
+# it with 0, the wheel and further buttons do not; SIGTERM and SIGINT end it with 0; no shared
+# memory is left after any end. On the root window (--root), too, the desktop from the start.
+#   StandaloneE2E.sh VELLUMAR TEST_HELPER SCREEN_WATCH WORK_DIR
 set -uo pipefail
 
-VELLUMAR=$1 HELPER=$2
+VELLUMAR=$1 HELPER=$2 SCREEN_WATCH=$3
 source "$(dirname "$0")/X11TestLib.sh"
-RUN=$(fresh_dir "$3/run") || fail "no work folder"
+RUN=$(fresh_dir "$4/run") || fail "no work folder"
 trap cleanup EXIT
 
 WIDTH=800
@@ -18,21 +19,32 @@ start_display ${WIDTH}x${HEIGHT}x24
 note "display $DISPLAY"
 show_desktop "$RUN/drawn.png" ${WIDTH}x${HEIGHT}
 
-# Starts the saver with the pointer resting at the centre and waits until its window is up
-# and a frame has been shown; sets SAVER_PID.
+# Starts the saver with the pointer resting at the centre and waits until its window is up;
+# sets SAVER_PID. The first three starts of its own window and every start on the root are
+# watched from before the start until the first ripples: the screen shows the desktop all
+# along, never black or anything else.
+starts=0
 start_saver() {
+  local watch=no
   xdotool mousemove $((WIDTH / 2)) $((HEIGHT / 2))
+  starts=$((starts + 1))
+  if [ "$starts" -le 3 ] || [ "$ROOT_MODE" = yes ]; then
+    watch=yes
+    watch_start "start-$starts"
+  fi
   "$VELLUMAR" "$@" >"$RUN/saver.out" 2>"$RUN/saver.err" &
   SAVER_PID=$!
   started $SAVER_PID
+  [ "$watch" = no ] || watched "start $starts (vellumar${*:+ $*})"
   wait_until 5 saver_shown
   sleep 0.3
 }
 
 saver_shown() {
   kill -0 "$SAVER_PID" 2>/dev/null || fail "the saver ended by itself: $(cat "$RUN/saver.err")"
-  [ -n "$(segments_of "$SAVER_PID")" ] && xdotool search --name '^Vellumar$' >/dev/null 2>&1
+  [ -n "$(segments_of "$SAVER_PID")" ] && { [ "$ROOT_MODE" = yes ] || xdotool search --name '^Vellumar$' >/dev/null 2>&1; }
 }
+ROOT_MODE=no
 
 expect_running() {
   sleep "${2:-1}"
@@ -85,4 +97,12 @@ for signal in TERM INT HUP; do
   expect_end "SIG$signal"
 done
 
-echo "PASS: the saver's own window"
+# ---- On the root window, as XScreenSaver's daemon runs it, the same from the first moment.
+ROOT_MODE=yes
+for start in 1 2 3; do
+  start_saver --root
+  kill -TERM "$SAVER_PID"
+  expect_end "SIGTERM (--root, start $start)"
+done
+
+echo "PASS: the saver's own window and the root window"
