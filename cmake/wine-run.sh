@@ -20,7 +20,7 @@ if [ $# -lt 1 ]; then
 fi
 
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/../tests/lib/Session.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/processes.sh"
 
 # The build folder is the nearest folder above the program that holds CMakeCache.txt.
 find_build_dir() {
