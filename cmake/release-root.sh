@@ -25,4 +25,6 @@ rm -rf "$root"
 echo "release-root.sh: making the Debian $codename chroot $root" >&2
 debootstrap --variant=minbase "$codename" "$root" http://deb.debian.org/debian >"$root.log" 2>&1 ||
   { tail -20 "$root.log" >&2; exit 1; }
+# The packages installed into it are not kept once installed: they would double its size.
+echo 'Binary::apt::APT::Keep-Downloaded-Packages "false";' >"$root/etc/apt/apt.conf.d/90vellumar-keep-nothing"
 touch "$root/.vellumar-ready"

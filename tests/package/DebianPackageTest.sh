@@ -48,8 +48,8 @@ FRESH=$(mktemp -d /var/tmp/vellumar-deb.XXXXXX) || fail "no folder under /var/tm
 trap 'rm -rf --one-file-system "$FRESH"' EXIT
 root=$FRESH/root
 started=$SECONDS
-debootstrap --variant=minbase "$CODENAME" "$root" http://deb.debian.org/debian >"$WORK/debootstrap.log" 2>&1 ||
-  fail "debootstrap failed: $(tail -5 "$WORK/debootstrap.log")"
+"$TOP/cmake/release-root.sh" "$CODENAME" "$root" 2>"$WORK/debootstrap.log" ||
+  fail "the chroot was not made: $(tail -5 "$WORK/debootstrap.log")"
 note "fresh Debian $CODENAME made in $((SECONDS - started)) s"
 cp "$first" "$root/tmp/" || fail "cannot copy the package into the chroot"
 in_fresh() { "$IN_ROOT" "$root" "$@"; }
