@@ -25,6 +25,10 @@ rm -rf "$root"
 echo "release-root.sh: making the Debian $codename chroot $root" >&2
 debootstrap --variant=minbase "$codename" "$root" http://deb.debian.org/debian >"$root.log" 2>&1 ||
   { tail -20 "$root.log" >&2; exit 1; }
-# The packages installed into it are not kept once installed: they would double its size.
-echo 'Binary::apt::APT::Keep-Downloaded-Packages "false";' >"$root/etc/apt/apt.conf.d/90vellumar-keep-nothing"
+# The packages installed into it are not kept once installed: they would add a fifth to its
+# size. Removed after each dpkg run, since apt-get (unlike apt) keeps them whatever
+# Binary::apt::APT::Keep-Downloaded-Packages says.
+rm -f "$root"/var/cache/apt/archives/*.deb
+echo 'DPkg::Post-Invoke { "rm -f /var/cache/apt/archives/*.deb /var/cache/apt/archives/partial/*.deb || true"; };' \
+  >"$root/etc/apt/apt.conf.d/90vellumar-keep-nothing"
 touch "$root/.vellumar-ready"
